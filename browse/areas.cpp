@@ -1,0 +1,65 @@
+// Storage areas of a device. Counting is also how the device walk probes a
+// device, so every count rewrites the pattern that ListNextArea continues with.
+#include "browse_state.h"
+#include "tavorin.h"
+
+#include "kelvast.h"
+
+#include <cstring>
+
+namespace {
+
+// Builds "<device>:*" into areaPattern. Answers false, leaving the pattern
+// alone, when the device text is missing or too long for the buffer.
+bool BuildAreaPattern(const char* device) {
+    if (!device)
+        return false;
+    const size_t len = std::strlen(device);
+    const bool hasColon = std::strchr(device, ':') != nullptr;
+    const size_t needed = len + (hasColon ? 0 : 1) + 1 /* '*' */ + 1 /* NUL */;
+    if (needed > sizeof g_browse.areaPattern)
+        return false;
+    char* p = g_browse.areaPattern;
+    std::memcpy(p, device, len);
+    p += len;
+    if (!hasColon)
+        *p++ = ':';
+    *p++ = '*';
+    *p = '\0';
+    return true;
+}
+
+// The storage library may or may not put the device in front of the name;
+// callers want the area alone. Only the first colon separates.
+char* AreaNameAfterDevice() {
+    g_browse.areaName[sizeof g_browse.areaName - 1] = '\0';
+    char* colon = std::strchr(g_browse.areaName, ':');
+    return colon ? colon + 1 : g_browse.areaName;
+}
+
+} // namespace
+
+unsigned long CountAreas(const char* device) {
+    EnsureConnected();
+    if (!BuildAreaPattern(device))
+        return 0;
+    at_count_t count = 0;
+    if (at_count_storage_areas(g_browse.areaPattern, &count) != 1)
+        return 0;
+    return count;
+}
+
+char* ListFirstArea(const char* device) {
+    EnsureConnected();
+    if (!BuildAreaPattern(device))
+        return nullptr;
+    if (at_lookup_storage_areas(g_browse.areaName, g_browse.areaPattern, 0) != 1)
+        return nullptr;
+    return AreaNameAfterDevice();
+}
+
+char* ListNextArea(void) {
+    if (at_lookup_storage_areas(g_browse.areaName, g_browse.areaPattern, 1) != 1)
+        return nullptr;
+    return AreaNameAfterDevice();
+}

@@ -1,0 +1,51 @@
+// The one process-wide record behind the enumeration interface. Every name
+// the interface returns points into it.
+#ifndef BROWSE_STATE_H
+#define BROWSE_STATE_H
+
+#include <cstdint>
+
+enum {
+    kAreaBufferSize = 256, // areaPattern, areaName, itemPath
+    kItemBufferSize = 24,  // itemPattern, itemName: 23 characters and the NUL
+    kTypeNameSize = 40,
+    kTypeCount = 24,
+    kDeviceCount = 36, // A: to Z:, then 0: to 9:
+};
+
+struct ItemTypeEntry {
+    // 40 bytes of name as loaded, plus one byte that stays zero, so that a
+    // name of 40 characters still reads as a terminated string.
+    char name[kTypeNameSize + 1];
+    int32_t typeCode;
+    int32_t stringId;
+};
+
+struct BrowseState {
+    int32_t needConnect;
+    int32_t networkConnected;
+    int32_t typeNamesPending;
+    uint32_t typeCursor;
+    int32_t deviceFlags;
+    int32_t deviceCursor;
+    uint32_t driveMask;
+    char deviceName[3];
+    int32_t failedDevices[10];
+    char areaPattern[kAreaBufferSize];
+    char areaName[kAreaBufferSize];
+    int32_t itemType;
+    char itemPattern[kItemBufferSize];
+    char itemPath[kAreaBufferSize];
+    char itemName[kItemBufferSize];
+    ItemTypeEntry typeTable[kTypeCount];
+};
+
+extern BrowseState g_browse;
+
+// Connects to the storage library's network, once per process.
+void EnsureConnected();
+
+// Platform seam: bit n set when drive letter 'A' + n exists.
+uint32_t PlatformLogicalDrives();
+
+#endif

@@ -1,0 +1,79 @@
+# Shared by the project's scripts: packages, the private Wine prefix and the
+# virtual display. Source it; it defines functions and REPO only.
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Debian packages the build, the tests and the demo need.
+TAVORIN_PACKAGES="cmake make g++ gcc googletest libbenchmark-dev clang libclang-rt-14-dev valgrind
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 xvfb xauth imagemagick
+  x11-utils zip procps"
+
+log() { printf '%s\n' "$*" >&2; }
+
+# Installs whatever of TAVORIN_PACKAGES is missing (needs root the first time).
+install_packages() {
+    local missing=() p
+    for p in $TAVORIN_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" != 0 ]; then
+        log "missing packages: ${missing[*]} (run as root to install them)"
+        return 1
+    fi
+    log "installing: ${missing[*]}"
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    export DEBIAN_FRONTEND=noninteractive
+    timeout 900 apt-get update -qq >/dev/null || return 1
+    timeout 1800 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
+}
+
+# Starts Xvfb on a free display and exports DISPLAY; stop_display ends it.
+XVFB_PID=
+start_display() {
+    local n
+    for n in $(seq 91 130); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        local i
+        for i in $(seq 1 100); do
+            [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$XVFB_PID" 2>/dev/null
+    done
+    log "could not start Xvfb"
+    return 1
+}
+stop_display() {
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+}
+
+# The private prefix under build/, never the user's ~/.wine.
+wine_environment() {
+    export WINEPREFIX="$REPO/build/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+}
+
+# Creates the prefix once (needs DISPLAY: the first Wine process of a prefix
+# fixes its display). A crash must end the program, not open a debugger
+# that waits for a click.
+prepare_wine() {
+    wine_environment
+    timeout 30 wineserver -k 2>/dev/null
+    if [ ! -f "$WINEPREFIX/.tavorin-ready" ]; then
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        log "creating Wine prefix $WINEPREFIX"
+        timeout 180 wineboot --init >/dev/null 2>&1 || { log "wineboot failed"; return 1; }
+        timeout 60 wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+        timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        timeout 60 wineserver -w
+        touch "$WINEPREFIX/.tavorin-ready"
+    fi
+}
+stop_wine() { timeout 30 wineserver -k 2>/dev/null; true; }
