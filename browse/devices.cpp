@@ -75,8 +75,9 @@ void StoreFailedConnections(CStringList& numbers) {
     std::memset(g_browse.failedDevices, 0, sizeof g_browse.failedDevices);
     POSITION pos = numbers.GetHeadPosition();
     while (pos) {
-        const int number = std::atoi(numbers.GetNext(pos));
-        // Only devices 0 to 9 exist; any other number marks nothing.
+        // Read as atoi reads it, but without atoi's undefined overflow; only
+        // devices 0 to 9 exist, so any other number marks nothing.
+        const long number = std::strtol(numbers.GetNext(pos), nullptr, 10);
         if (number >= 0 && number < 10)
             g_browse.failedDevices[number] = 1;
     }
