@@ -1,5 +1,8 @@
-// Module start: records the module's handles before any exported call runs.
+// The module's start and end. The C runtime has constructed the application
+// object by the time the loader calls DllMain, and destroys it after the
+// detach notification below.
 #include "afxstate.h"
+#include "winapp.h"
 
 #include <windows.h>
 
@@ -9,6 +12,17 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_moduleState.m_hCurrentInstanceHandle = hInstance;
         g_moduleState.m_hCurrentResourceHandle = hInstance;
+        // The loader holds its lock here, so the resource library is chosen
+        // before any exported call can run. The caller's state is current
+        // again once the guard goes out of scope.
+        AFX_MAINTAIN_STATE2 state(&g_moduleState);
+        // A refused attach is followed by the detach notification, which
+        // ends the application.
+        return AfxGetApp()->InitInstance();
+    }
+    if (reason == DLL_PROCESS_DETACH) {
+        AFX_MAINTAIN_STATE2 state(&g_moduleState);
+        AfxGetApp()->ExitInstance();
     }
     return TRUE;
 }

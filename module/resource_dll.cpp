@@ -1,0 +1,138 @@
+#include "resource_dll.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kCommonLibraryName[] = "Dalquintoria.dll";
+
+// Set by the first successful load of the common library and kept: the
+// library stays loaded for the life of the process.
+HINSTANCE commonResourceDll = nullptr;
+
+// The module's directory joined with libraryName. A path that would not fit
+// MAX_PATH is reported as not fitting rather than cut short: a shortened
+// name could find and load some other file.
+bool MakeCandidatePath(const char* modulePath, const char* libraryName,
+                       char (&candidate)[MAX_PATH]) {
+    // Drive and directory, as _splitpath gives them: everything up to the
+    // last separator, or up to the drive's colon when there is none.
+    size_t dirLength = 0;
+    for (size_t i = 0; modulePath[i] != '\0'; ++i) {
+        if (modulePath[i] == '\\' || modulePath[i] == '/' || (i == 1 && modulePath[i] == ':'))
+            dirLength = i + 1;
+    }
+    const size_t nameLength = std::strlen(libraryName);
+    if (dirLength + nameLength >= MAX_PATH)
+        return false;
+    std::memcpy(candidate, modulePath, dirLength);
+    std::memcpy(candidate + dirLength, libraryName, nameLength + 1);
+    return true;
+}
+
+bool FileExists(const char* path) {
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstFileA(path, &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(hFind);
+    return true;
+}
+
+// Both messages wait for the user, so the module's loading waits too.
+void ShowLoadError(const char* libraryName, DWORD error) {
+    const std::string text = std::string("Error loading resource DLL! (") + libraryName +
+                             ")  Error Code " + std::to_string(static_cast<unsigned long>(error)) +
+                             ".\nUntranslated resources will be used.";
+    MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+}
+
+void ShowIncompatibleVersion(const char* libraryName) {
+    const std::string text = std::string("Error loading resource DLL! (") + libraryName +
+                             ")  Incompatible version.\nUntranslated resources will be used.";
+    MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+}
+
+void LoadCommonResourceDll(const char* modulePath) {
+    if (commonResourceDll)
+        return;
+    char candidate[MAX_PATH];
+    if (!MakeCandidatePath(modulePath, kCommonLibraryName, candidate) || !FileExists(candidate))
+        return;
+    // No version test: the common library is shared by the whole suite.
+    HINSTANCE hLibrary = LoadLibraryA(candidate);
+    const DWORD error = GetLastError();
+    if (hLibrary)
+        commonResourceDll = hLibrary;
+    else
+        ShowLoadError(kCommonLibraryName, error);
+}
+
+} // namespace
+
+HINSTANCE LoadResourceDll(HINSTANCE module, const char* libraryName) {
+    char modulePath[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(module, modulePath, MAX_PATH);
+    // A path that filled the buffer was cut short and names no directory of
+    // ours; look for nothing then.
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+
+    HINSTANCE hResult = nullptr;
+    char candidate[MAX_PATH];
+    if (MakeCandidatePath(modulePath, libraryName, candidate) && FileExists(candidate)) {
+        if (!ResourceVersionsMatch(modulePath, candidate)) {
+            ShowIncompatibleVersion(libraryName);
+        } else {
+            // By full path only: a library of that name found elsewhere
+            // (the caller's folder, the search path) must not be taken.
+            hResult = LoadLibraryA(candidate);
+            const DWORD error = GetLastError();
+            if (!hResult)
+                ShowLoadError(libraryName, error);
+        }
+    }
+    LoadCommonResourceDll(modulePath);
+    return hResult;
+}
+
+int ResourceVersionsMatch(const char* modulePath, const char* candidatePath) {
+    DWORD moduleLS = 0, moduleMS = 0;
+    if (!ReadProductVersion(modulePath, &moduleLS, &moduleMS))
+        return 0;
+    DWORD candidateLS = 0, candidateMS = 0;
+    if (!ReadProductVersion(candidatePath, &candidateLS, &candidateMS))
+        return 0;
+    // All four parts count; the file version may differ.
+    return moduleLS == candidateLS && moduleMS == candidateMS ? 1 : 0;
+}
+
+int ReadProductVersion(const char* path, DWORD* versionLS, DWORD* versionMS) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0)
+        return 0;
+    HGLOBAL hBlock = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!hBlock)
+        return 0;
+    int ok = 0;
+    void* pBlock = GlobalLock(hBlock);
+    if (pBlock && GetFileVersionInfoA(path, handle, size, pBlock)) {
+        void* pValue = nullptr;
+        UINT valueLength = 0;
+        // A root block shorter than the fixed record would be read past
+        // its end; count it as no version.
+        if (VerQueryValueA(pBlock, "\\", &pValue, &valueLength) && pValue &&
+            valueLength >= sizeof(VS_FIXEDFILEINFO)) {
+            const auto* pInfo = static_cast<const VS_FIXEDFILEINFO*>(pValue);
+            *versionLS = pInfo->dwProductVersionLS;
+            *versionMS = pInfo->dwProductVersionMS;
+            ok = 1;
+        }
+    }
+    if (pBlock)
+        GlobalUnlock(hBlock);
+    GlobalFree(hBlock);
+    return ok;
+}

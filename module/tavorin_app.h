@@ -1,0 +1,15 @@
+// TAVORIN's application object: chooses where the module's resources come
+// from when the module starts.
+#ifndef TAVORIN_APP_H
+#define TAVORIN_APP_H
+
+#include "winapp.h"
+
+class CTavorinApp : public CWinApp {
+  public:
+    CTavorinApp() : CWinApp(nullptr) {}
+
+    BOOL InitInstance() override;
+};
+
+#endif
