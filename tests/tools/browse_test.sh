@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# tavorin-browse on a known store: its tree and JSON, what its filters keep,
+# and how it answers bad arguments.
+#
+#   browse_test.sh TOOL STORE_DIR [RUNNER]   (RUNNER: scripts/wine-run for .exe)
+set -u
+tool=$1 store=$2 runner=${3:-}
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+"$repo/scripts/make-sample-store" "$store" || exit 1
+
+export TZ=UTC
+if [ -n "$runner" ]; then
+    # Z: is the root of the Unix file system in a Wine prefix.
+    export KELVAST_STORE="Z:$(printf '%s' "$store" | tr / '\\')"
+else
+    export KELVAST_STORE=$store
+fi
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run ARGS...: sets out, err, rc (Windows line ends removed)
+run() {
+    local o e
+    o=$(mktemp) e=$(mktemp)
+    $runner "$tool" "$@" >"$o" 2>"$e"
+    rc=$?
+    out=$(tr -d '\r' <"$o") err=$(tr -d '\r' <"$e")
+    rm -f "$o" "$e"
+}
+
+expect_output() { # NAME EXPECTED_FILE ARGS...
+    local name=$1 expected=$2
+    shift 2
+    run "$@"
+    [ "$rc" = 0 ] || fail "$name: exit $rc, expected 0 (stderr: $err)"
+    if [ "$out" != "$(cat "$expected")" ]; then
+        fail "$name: output differs from $expected"
+        diff <(printf '%s\n' "$out") "$expected" | head -n 20
+    fi
+}
+
+# The whole store under the default flags: network device first, then the
+# drives, then the numbered devices; empty types left out.
+expect_output tree "$here/expected/tree.txt"
+expect_output json "$here/expected/patterns-ab.json" --json --device C: --area PATTERNS --pattern AB
+if command -v python3 >/dev/null; then
+    run --json
+    printf '%s' "$out" | python3 -m json.tool >/dev/null || fail "json: full walk is not valid JSON"
+fi
+
+# A pattern without wildcards matches as a prefix, as in the dialog.
+run --device C: --area PATTERNS --type Marker --pattern AB
+[ "$(printf '%s\n' "$out" | grep -c '^        AB')" = 3 ] || fail "prefix pattern: expected 3 AB items, got: $out"
+
+# A type by name or code gives the same listing.
+run --type piece
+by_name=$out
+run --type 20
+[ "$out" = "$by_name" ] || fail "--type piece and --type 20 differ"
+printf '%s\n' "$out" | grep -q 'Marker' && fail "--type 20 still lists Marker items"
+
+# Flags decide which devices the walk offers; failed numbered devices are
+# skipped without being probed.
+run --flags LOCAL_DRIVES --failed 3:
+printf '%s\n' "$out" | grep -q '^  C: (3 areas)$' || fail "--flags LOCAL_DRIVES: C: missing: $out"
+printf '%s\n' "$out" | grep -Eq '^  (NETWORK:|3:)' && fail "--flags LOCAL_DRIVES --failed 3: offers too much: $out"
+run --flags 0
+[ "$(printf '%s\n' "$out" | grep -c '^  [^ ]')" = 1 ] || fail "--flags 0: expected only 3:, got: $out"
+
+# Nothing to list: exit 1 and a hint on stderr.
+run --flags 0 --failed 3
+[ "$rc" = 1 ] || fail "nothing listed: exit $rc, expected 1"
+printf '%s' "$err" | grep -q 'no device holds storage areas' || fail "nothing listed: no hint: $err"
+run --device 7:
+[ "$rc" = 1 ] || fail "--device 7: exit $rc, expected 1"
+
+# -v tells where the store is read from, on stderr only.
+run -v --device 3:
+printf '%s' "$err" | grep -qF "from KELVAST_STORE): $KELVAST_STORE" || fail "-v: no store root: $err"
+printf '%s' "$out" | grep -q 'store root' && fail "-v: setting leaked to stdout"
+
+# Bad arguments: exit 2, usage on stderr, nothing on stdout.
+bad_args=("--bogus" "--type" "--type Nope" "--flags 'LOCAL|NET'" "--flags ''" "--failed 12"
+          "--failed 3,x" "--pattern ABCDEFGHIJKLMNOPQRSTUVWX" "--device ''")
+[ -n "$runner" ] && bad_args=("--bogus" "--failed 12") # each Wine start costs a second
+for args in "${bad_args[@]}"; do
+    eval "run $args"
+    [ "$rc" = 2 ] || fail "bad arguments '$args': exit $rc, expected 2"
+    [ -z "$out" ] || fail "bad arguments '$args': wrote to stdout: $out"
+    printf '%s' "$err" | grep -q '^usage: tavorin-browse' || fail "bad arguments '$args': no usage: $err"
+done
+
+[ $failures = 0 ] && echo "all browse tool checks passed"
+[ $failures = 0 ]
