@@ -191,6 +191,9 @@ void DriveDialog(Driver& d, HWND dialog) {
         item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         item.state = LVIS_SELECTED | LVIS_FOCUSED;
         Send(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+        // Focus can only be moved by the dialog's own thread; without it the
+        // list does not show its selection.
+        Send(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
     }
     RECT r;
     GetWindowRect(dialog, &r);
