@@ -1,0 +1,201 @@
+// The enumeration interface over the stand-in storage library: a small
+// store in a temporary folder, walked through the exported functions.
+#include "tavorin.h"
+
+#include "kelvast.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <sys/utime.h>
+#include <windows.h>
+#else
+#include <utime.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct StoreFile {
+    const char* path; // below the root, '/' separated
+    int size;
+    int64_t modTime;
+};
+
+// Device folders "C" and "3" (and the network): on Windows the walk probes
+// the real drive letters, and C: is always there.
+const StoreFile kFiles[] = {
+    {"C/PATTERNS/9/AB1", 1234, 1000000000},
+    {"C/PATTERNS/9/ab22", 0, 1100000000},
+    {"C/PATTERNS/9/ZZ", 7, 1200000000},
+    {"C/PATTERNS/9/NAME-OF-24-CHARACTERS-XX", 1, 1}, // too long for a caller's buffer
+    {"C/PATTERNS/20/PIECE", 99, 1300000000},
+    {"C/Models/12/M1", 5, 1400000000},
+    {"3/AREA3/20/P3", 33, 1500000000},
+    {"NETWORK/SHARED/22/PLOT1", 2, 1600000000},
+};
+const char* const kEmptyFolders[] = {"C/EMPTY", "d-is-not-a-device", "C/PATTERNS/5"};
+
+fs::path g_root;
+
+void SetStore(const fs::path& root) {
+#if defined(_WIN32)
+    _putenv_s("KELVAST_STORE", root.string().c_str());
+#else
+    setenv("KELVAST_STORE", root.string().c_str(), 1);
+#endif
+}
+
+void SetModTime(const fs::path& file, int64_t seconds) {
+#if defined(_WIN32)
+    struct _utimbuf times = {static_cast<time_t>(seconds), static_cast<time_t>(seconds)};
+    _utime(file.string().c_str(), &times);
+#else
+    struct utimbuf times = {static_cast<time_t>(seconds), static_cast<time_t>(seconds)};
+    utime(file.string().c_str(), &times);
+#endif
+}
+
+class TemporaryStore : public testing::Environment {
+  public:
+    void SetUp() override {
+        g_root = fs::temp_directory_path() /
+                 ("tavorin-store-" + std::to_string(static_cast<long long>(std::rand())) + "-" +
+                  std::to_string(reinterpret_cast<uintptr_t>(&g_root) & 0xFFFF));
+        fs::remove_all(g_root);
+        for (const StoreFile& f : kFiles) {
+            const fs::path file = g_root / fs::path(f.path).make_preferred();
+            fs::create_directories(file.parent_path());
+            std::ofstream(file, std::ios::binary) << std::string(static_cast<size_t>(f.size), 'x');
+            SetModTime(file, f.modTime);
+        }
+        for (const char* folder : kEmptyFolders)
+            fs::create_directories(g_root / fs::path(folder).make_preferred());
+        SetStore(g_root);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(g_root, ignored);
+    }
+};
+
+testing::Environment* const g_store = testing::AddGlobalTestEnvironment(new TemporaryStore);
+
+uint32_t Drives() {
+#if defined(_WIN32)
+    return static_cast<uint32_t>(GetLogicalDrives());
+#else
+    return 1u << 2; // what libtavorin.so reports on POSIX
+#endif
+}
+
+std::vector<std::string> Collect(char* first, char* (*next)()) {
+    std::vector<std::string> names;
+    for (char* name = first; name && names.size() < 100; name = next())
+        names.push_back(name);
+    return names;
+}
+
+TEST(StandInStore, DevicesAreTheNetworkAndTheFoldersOfPresentDrivesAndDigits) {
+    std::vector<std::string> expected = {"NETWORK:"};
+    if (Drives() & (1u << 2))
+        expected.push_back("C:");
+    expected.push_back("3:");
+    EXPECT_EQ(Collect(ListFirstDevice("\\\\.", LF_NETWORK | LF_LOCAL_DRIVES), ListNextDevice),
+              expected);
+    // Device 3 marked failed is skipped.
+    CStringList failed;
+    failed.AddTail("3:");
+    StoreFailedConnections(failed);
+    expected.pop_back();
+    EXPECT_EQ(Collect(ListFirstDevice(".", LF_NETWORK | LF_LOCAL_DRIVES), ListNextDevice),
+              expected);
+    CStringList none;
+    StoreFailedConnections(none);
+}
+
+TEST(StandInStore, AreasComeSortedWithoutTheirDevice) {
+    EXPECT_EQ(CountAreas("C:"), 3u);
+    EXPECT_EQ(CountAreas("c"), 3u);
+    EXPECT_EQ(CountAreas("3:"), 1u);
+    EXPECT_EQ(CountAreas("D:"), 0u);
+    EXPECT_EQ(Collect(ListFirstArea("C"), ListNextArea),
+              (std::vector<std::string>{"EMPTY", "Models", "PATTERNS"}));
+    EXPECT_EQ(Collect(ListFirstArea("NETWORK:"), ListNextArea), std::vector<std::string>{"SHARED"});
+    EXPECT_EQ(ListFirstArea("Q:"), nullptr);
+}
+
+TEST(StandInStore, TypesAreTheTwentyFour) {
+    int code = 0;
+    int rows = 0;
+    for (const char* name = ListFirstType(&code); name && rows < 30; name = ListNextType(&code))
+        ++rows;
+    EXPECT_EQ(rows, 24);
+    EXPECT_EQ(code, 0);
+}
+
+struct Found {
+    std::string name;
+    int32_t size;
+    int32_t modTime;
+    bool operator==(const Found& o) const {
+        return name == o.name && size == o.size && modTime == o.modTime;
+    }
+};
+
+void PrintTo(const Found& f, std::ostream* os) {
+    *os << "{" << f.name << ", " << f.size << " bytes, " << f.modTime << "}";
+}
+
+std::vector<Found> Items(const char* device, const char* area, int type, const char* pattern) {
+    std::vector<Found> found;
+    for (const char* name = ListFirstItem(device, area, type, pattern); name && found.size() < 100;
+         name = ListNextItem())
+        found.push_back({name, atc_data_size, atc_last_mod_time});
+    return found;
+}
+
+TEST(StandInStore, ItemsMatchThePatternWithTheirSizeAndTime) {
+    EXPECT_EQ(Items("C:", "PATTERNS", 9, "*"),
+              (std::vector<Found>{
+                  {"AB1", 1234, 1000000000}, {"ab22", 0, 1100000000}, {"ZZ", 7, 1200000000}}));
+    EXPECT_EQ(Items("C", "patterns", 9, "AB*"),
+              (std::vector<Found>{{"AB1", 1234, 1000000000}, {"ab22", 0, 1100000000}}));
+    EXPECT_EQ(Items("C:", "PATTERNS", 9, "?B1"), (std::vector<Found>{{"AB1", 1234, 1000000000}}));
+    EXPECT_EQ(Items("C:", "PATTERNS", 20, "*"), (std::vector<Found>{{"PIECE", 99, 1300000000}}));
+    EXPECT_EQ(Items("3:", "AREA3", 20, "P*"), (std::vector<Found>{{"P3", 33, 1500000000}}));
+    EXPECT_EQ(Items("NETWORK:", "SHARED", 22, "*"), (std::vector<Found>{{"PLOT1", 2, 1600000000}}));
+    EXPECT_TRUE(Items("C:", "PATTERNS", 5, "*").empty());
+    EXPECT_TRUE(Items("C:", "PATTERNS", 12, "*").empty());
+    EXPECT_TRUE(Items("C:", "", 9, "*").empty());
+    EXPECT_TRUE(Items("C:", "NOWHERE", 9, "*").empty());
+}
+
+TEST(StandInStore, TheDialogsWalkOrderWorksEndToEnd) {
+    // As the Lookup dialog fills its lists: devices, areas, types, items.
+    std::vector<std::string> devices =
+        Collect(ListFirstDevice("\\\\.", LF_LOCAL_DRIVES | LF_NETWORK), ListNextDevice);
+    int items = 0;
+    for (const std::string& device : devices) {
+        for (const std::string& area : Collect(ListFirstArea(device.c_str()), ListNextArea)) {
+            int code = 0;
+            std::vector<int> codes;
+            for (const char* t = ListFirstType(&code); t; t = ListNextType(&code))
+                codes.push_back(code);
+            for (int c : codes)
+                items += static_cast<int>(Items(device.c_str(), area.c_str(), c, "*").size());
+        }
+    }
+    const int onDriveC = (Drives() & (1u << 2)) ? 5 : 0;
+    EXPECT_EQ(items, onDriveC + 2);
+}
+
+} // namespace
