@@ -8,8 +8,7 @@ objdump=$1 dll=$2
 table=$("$objdump" -p "$dll") || { echo "objdump failed on $dll"; exit 1; }
 fail=0
 
-system_dlls=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll msvcrt.dll version.dll
-  advapi32.dll shell32.dll shlwapi.dll ole32.dll oleaut32.dll ntdll.dll uxtheme.dll "
+system_dlls=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll msvcrt.dll version.dll advapi32.dll shell32.dll shlwapi.dll ole32.dll oleaut32.dll ntdll.dll uxtheme.dll "
 while read -r name; do
     lower=$(printf '%s' "$name" | tr 'A-Z' 'a-z')
     case $lower in
