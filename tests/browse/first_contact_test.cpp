@@ -192,7 +192,7 @@ const AfxStringResource kOddStrings[] = {
     {4, "Cut"},
     {5, "Exactly forty characters long, no more!!"},
 };
-const AfxStringTable kOddTable = {kOddStrings, 4};
+const AfxStringTable kOddTable = {kOddStrings, sizeof kOddStrings / sizeof kOddStrings[0]};
 
 TEST(TypeNames, LongAndMissingStringsAreHeldTerminated) {
     AFX_MODULE_STATE* own = AfxGetStaticModuleState();
