@@ -1,4 +1,46 @@
+// The two exported entry points of the "Lookup" dialog.
+#include "lookup.h"
 #include "tavorin.h"
 
-int AtLookupItem(char*, char*, int*, const char*, int, char*) { return 0; }
-int AtLookupMultipleItem(char*, char*, int*, const char*, int, CStringArray*) { return 0; }
+#include <cstring>
+
+namespace {
+
+// A plain copy with the terminating NUL: the interface gives no sizes, the
+// caller provides room for what can come back.
+void CopyText(char* pszOut, const CString& text) {
+    std::memcpy(pszOut, text.GetString(), static_cast<size_t>(text.GetLength()) + 1);
+}
+
+// What the flags ask for, in the fixed order device, area, type.
+void CopyChoice(const CLookup& dlg, int flags, char* device, char* area, int* type) {
+    if (flags & LF_DEVICE)
+        CopyText(device, dlg.m_strDevice);
+    if (flags & LF_AREA)
+        CopyText(area, dlg.m_strArea);
+    if (flags & LF_TYPE)
+        *type = dlg.m_nType;
+}
+
+} // namespace
+
+int AtLookupItem(char* device, char* area, int* type, const char* pattern, int flags,
+                 char* result) {
+    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+    CLookup dlg(device, area, *type, pattern, flags, nullptr, nullptr);
+    if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
+        return 0;
+    CopyChoice(dlg, flags, device, area, type);
+    CopyText(result, dlg.m_pResults->GetAt(0));
+    return 1;
+}
+
+int AtLookupMultipleItem(char* device, char* area, int* type, const char* pattern, int flags,
+                         CStringArray* results) {
+    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+    CLookup dlg(device, area, *type, pattern, flags, results, nullptr);
+    if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
+        return 0;
+    CopyChoice(dlg, flags, device, area, type);
+    return 1;
+}

@@ -1,0 +1,103 @@
+// The modal dialog: its run, its window procedure and its data exchange.
+#include "afxwin.h"
+
+BEGIN_MESSAGE_MAP(CDialog, CCmdTarget)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+    // Bound again on every exchange: after an earlier run of the same
+    // dialog object the member may still hold a window that is gone.
+    rControl.Attach(::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, nIDC));
+}
+
+INT_PTR CDialog::DoModal() {
+    // The list view and the toolbar are common controls, whose window
+    // classes exist only once registered.
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+
+    HINSTANCE hResource = AfxGetModuleState()->m_hCurrentResourceHandle;
+    HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    m_pendingException = nullptr;
+    const INT_PTR nResult = ::DialogBoxParamA(hResource, MAKEINTRESOURCEA(m_nIDTemplate), hParent,
+                                              DialogProc, reinterpret_cast<LPARAM>(this));
+    m_hWnd = nullptr;
+    if (m_pendingException) {
+        std::exception_ptr pending = m_pendingException;
+        m_pendingException = nullptr;
+        std::rethrow_exception(pending);
+    }
+    return nResult;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Handlers load resources and use the framework: whoever dispatches the
+    // message, this module's state is the one in force while it runs.
+    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+    CDialog* pDialog;
+    if (message == WM_INITDIALOG) {
+        pDialog = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+        pDialog->m_hWnd = hWnd;
+    } else {
+        // Messages before WM_INITDIALOG (WM_SETFONT) find no object yet.
+        pDialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+    }
+    if (!pDialog || pDialog->m_pendingException)
+        return FALSE;
+    try {
+        return pDialog->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // C++ exceptions cannot unwind through the system's modal loop: the
+        // exception waits in the object and DoModal raises it again once the
+        // window is gone.
+        pDialog->m_pendingException = std::current_exception();
+        ::EndDialog(hWnd, -1);
+        return FALSE;
+    }
+}
+
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND:
+        return OnCommand(wParam, lParam);
+    case WM_NOTIFY: {
+        LRESULT lResult = 0;
+        if (!OnNotify(wParam, lParam, &lResult))
+            return FALSE;
+        // A dialog procedure answers a notification through DWLP_MSGRESULT.
+        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
+        return TRUE;
+    }
+    case WM_NCDESTROY:
+        m_hWnd = nullptr;
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}

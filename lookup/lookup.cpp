@@ -1,0 +1,283 @@
+// The "Lookup" dialog's set-up, refresh, and reaction to the user.
+#include "lookup.h"
+
+#include "kelvast.h"
+#include "tavorin.h"
+
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+// One for the whole process: filling a control raises change notifications
+// on the same thread, whose refreshes must be turned away, whichever dialog
+// they come from.
+int refreshBusy = 0;
+
+// Holds refreshBusy for one refresh, and gives it back on every way out.
+class RefreshScope {
+  public:
+    RefreshScope() { refreshBusy = 1; }
+    ~RefreshScope() { --refreshBusy; }
+    RefreshScope(const RefreshScope&) = delete;
+    RefreshScope& operator=(const RefreshScope&) = delete;
+};
+
+// Suspends a window's drawing for a scope: filling a list of thousands of
+// rows would otherwise repaint it row by row.
+class NoRedrawScope {
+  public:
+    explicit NoRedrawScope(CWnd& wnd) : m_wnd(wnd) { m_wnd.SendMessage(WM_SETREDRAW, FALSE); }
+    ~NoRedrawScope() {
+        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_wnd.m_hWnd, nullptr, TRUE);
+    }
+    NoRedrawScope(const NoRedrawScope&) = delete;
+    NoRedrawScope& operator=(const NoRedrawScope&) = delete;
+
+  private:
+    CWnd& m_wnd;
+};
+
+// A modification time as text; empty when it has no local time (every
+// negative time) or does not fit the buffer.
+CString TimeText(__time64_t t, const char* pszFormat) {
+    struct tm local;
+    if (_localtime64_s(&local, &t) != 0)
+        return CString();
+    char buffer[128];
+    if (std::strftime(buffer, sizeof buffer, pszFormat, &local) == 0)
+        return CString();
+    return CString(buffer);
+}
+
+const int kColumnCount = 4;
+const int kColumnWidth = 100;
+const int kResultTextSize = 50;
+const char kLocalComputer[] = "\\\\.";
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CLookup, CDialog)
+ON_COMMAND(ID_SET_DETAILS, OnSetDetails)
+ON_COMMAND(ID_SET_LIST, OnSetList)
+ON_EN_CHANGE(IDC_ITEM_NAME, OnFilterChanged)
+ON_CBN_SELCHANGE(IDC_DATA_TYPE, OnFilterChanged)
+ON_CBN_SELENDOK(IDC_AREA, OnFilterChanged)
+ON_CBN_SELENDOK(IDC_DEVICE, OnFilterChanged)
+ON_NOTIFY(NM_DBLCLK, IDC_ITEM_LIST, OnDblclkItemList)
+END_MESSAGE_MAP()
+
+CLookup::CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
+                 CStringArray* results, CWnd* parent)
+    : CDialog(IDD, parent), m_pResults(nullptr), m_nType(0), m_nFlags(0) {
+    m_strDevice = device;
+    m_strArea = area;
+    m_nType = type;
+    m_strItemName = pattern;
+    m_nFlags = flags;
+    m_pResults = results ? results : &m_ownResults;
+}
+
+CLookup::~CLookup() = default;
+
+void CLookup::DoDataExchange(CDataExchange* pDX) {
+    DDX_Control(pDX, IDC_ITEM_NAME, m_editItemName);
+    DDX_Control(pDX, IDC_DATA_TYPE, m_cbType);
+    DDX_Control(pDX, IDC_ITEM_LIST, m_list);
+    DDX_Control(pDX, IDC_DEVICE, m_cbDevice);
+    DDX_Control(pDX, IDC_ITEM_COUNT, m_staticCount);
+    DDX_Control(pDX, IDC_AREA, m_cbArea);
+}
+
+BOOL CLookup::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (!(m_nFlags & LF_DEVICE))
+        m_cbDevice.EnableWindow(FALSE);
+    if (!(m_nFlags & LF_AREA))
+        m_cbArea.EnableWindow(FALSE);
+    if (!(m_nFlags & LF_TYPE))
+        m_cbType.EnableWindow(FALSE);
+
+    // The template only reserves the toolbar's place: a localised template
+    // moves the placeholder, and the toolbar follows it.
+    CWnd placeholder = GetDlgItem(IDC_TOOLBAR);
+    WINDOWPLACEMENT placement;
+    placeholder.GetWindowPlacement(&placement);
+    RECT rect;
+    ::CopyRect(&rect, &placement.rcNormalPosition);
+    placeholder.DestroyWindow();
+    m_toolbar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE, rect,
+                     this, IDC_TOOLBAR);
+
+    m_toolbar.AddBitmap(2, IDB_VIEW_BUTTONS);
+    TBBUTTON buttons[2] = {};
+    buttons[0].iBitmap = 0;
+    buttons[0].idCommand = ID_SET_DETAILS;
+    buttons[0].fsState = TBSTATE_ENABLED;
+    buttons[0].fsStyle = TBSTYLE_BUTTON;
+    buttons[0].dwData = 0;
+    buttons[0].iString = 0;
+    buttons[1].iBitmap = 1;
+    buttons[1].idCommand = ID_SET_LIST;
+    buttons[1].fsState = TBSTATE_ENABLED;
+    buttons[1].fsStyle = TBSTYLE_BUTTON;
+    buttons[1].dwData = 1;
+    buttons[1].iString = 1;
+    ::SendMessageA(m_toolbar.m_hWnd, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(buttons));
+
+    for (int i = 0; i < kColumnCount; ++i) {
+        CString title;
+        title.LoadString(IDS_ITEM + i);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = kColumnWidth;
+        column.pszText = const_cast<char*>(title.GetString());
+        column.iSubItem = i;
+        m_list.InsertColumn(i, &column);
+    }
+
+    Refresh(0);
+    m_editItemName.SetFocus();
+    return 0; // the focus stays where it was put
+}
+
+BOOL CLookup::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    NMHDR* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
+    if (pNMHDR->code == TTN_GETDISPINFOA) {
+        NMTTDISPINFOA* pInfo = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
+        UINT_PTR nID = pNMHDR->idFrom;
+        if (pInfo->uFlags & TTF_IDISHWND)
+            nID = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(nID)));
+        if (nID != 0) {
+            // The tooltip loads the text itself, from whichever library
+            // supplies this module's resources now.
+            pInfo->lpszText = MAKEINTRESOURCEA(LOWORD(nID));
+            pInfo->hinst = AfxGetModuleState()->m_hCurrentResourceHandle;
+            return TRUE;
+        }
+    }
+    return CDialog::OnNotify(wParam, lParam, pResult);
+}
+
+void CLookup::SetCell(int nRow, int nColumn, const char* pszText) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = nRow;
+    item.iSubItem = nColumn;
+    item.pszText = const_cast<char*>(pszText);
+    m_list.SetItem(&item);
+}
+
+void CLookup::Refresh(int bFromControls) {
+    if (refreshBusy != 0)
+        return;
+    RefreshScope busy;
+
+    if (bFromControls) {
+        m_cbDevice.GetWindowText(m_strDevice);
+        m_cbArea.GetWindowText(m_strArea);
+        m_editItemName.GetWindowText(m_strItemName);
+        m_nType = static_cast<int>(m_cbType.GetItemData(m_cbType.GetCurSel()));
+        m_cbDevice.ResetContent();
+        m_cbArea.ResetContent();
+        m_list.DeleteAllItems();
+    }
+
+    if (!std::strpbrk(m_strItemName, "*?"))
+        m_strItemName += "*";
+
+    for (const char* name = ListFirstDevice(kLocalComputer, m_nFlags); name;
+         name = ListNextDevice()) {
+        m_cbDevice.AddString(name);
+        if (_stricmp(name, m_strDevice) == 0)
+            m_cbDevice.SelectString(-1, name);
+    }
+
+    for (const char* name = ListFirstArea(m_strDevice); name; name = ListNextArea()) {
+        m_cbArea.AddString(name);
+        if (_stricmp(name, m_strArea) == 0)
+            m_cbArea.SelectString(-1, name);
+    }
+
+    if (!bFromControls) {
+        m_editItemName.SetWindowText(m_strItemName);
+        int code = 0;
+        for (const char* name = ListFirstType(&code); name; name = ListNextType(&code)) {
+            const int index = m_cbType.InsertString(-1, name);
+            m_cbType.SetItemData(index, static_cast<DWORD_PTR>(code));
+            if (code == m_nType)
+                m_cbType.SelectString(-1, name);
+        }
+    }
+
+    // The item walk refuses a pattern longer than it holds (23 characters):
+    // the list then stays empty and the user can go on editing the pattern.
+    if (m_cbArea.GetCurSel() != CB_ERR) {
+        NoRedrawScope noRedraw(m_list);
+        int row = 0;
+        for (const char* name = ListFirstItem(m_strDevice, m_strArea, m_nType, m_strItemName); name;
+             name = ListNextItem(), ++row) {
+            m_list.InsertItem(LVIF_TEXT, row, name, 0, 0, 0, 0);
+            const __time64_t modified = atc_last_mod_time; // widened with its sign
+            SetCell(row, 1, TimeText(modified, "%y/%m/%d"));
+            SetCell(row, 2, TimeText(modified, "%#I:%M %p"));
+            CString size;
+            size.Format("%d", static_cast<int>(atc_data_size));
+            SetCell(row, 3, size);
+        }
+    }
+
+    CString count;
+    count.Format("%d", m_list.GetItemCount());
+    m_staticCount.SetWindowText(count);
+}
+
+void CLookup::OnSetDetails() {
+    const LONG style = ::GetWindowLongA(m_list.m_hWnd, GWL_STYLE);
+    ::SetWindowLongA(m_list.m_hWnd, GWL_STYLE, (style & ~LVS_SMALLICON) | LVS_REPORT);
+}
+
+void CLookup::OnSetList() {
+    const LONG style = ::GetWindowLongA(m_list.m_hWnd, GWL_STYLE);
+    ::SetWindowLongA(m_list.m_hWnd, GWL_STYLE, style | LVS_LIST);
+}
+
+void CLookup::OnFilterChanged() {
+    Refresh(1);
+}
+
+void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
+    OnOK();
+    *pResult = 0;
+}
+
+void CLookup::OnOK() {
+    const int count = static_cast<int>(m_list.GetSelectedCount());
+    m_pResults->SetSize(count, -1);
+    // The row index carries over from one element to the next, so the
+    // selected rows land in the array in row order.
+    int row = 0;
+    for (int i = 0; i < count; ++i) {
+        for (;;) {
+            char text[kResultTextSize] = "";
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT | LVIF_STATE;
+            item.iItem = row;
+            item.pszText = text;
+            item.cchTextMax = kResultTextSize;
+            item.stateMask = LVIS_SELECTED;
+            if (!m_list.GetItem(&item))
+                break; // no such row: the element stays empty
+            ++row;
+            if (item.state & LVIS_SELECTED) {
+                (*m_pResults)[i] = CString(
+                    item.pszText, static_cast<int>(strnlen(item.pszText, kResultTextSize - 1)));
+                break;
+            }
+        }
+    }
+    CDialog::OnOK();
+}

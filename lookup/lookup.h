@@ -1,0 +1,53 @@
+// The "Lookup" dialog: device, storage area and data type selectors, an item
+// name pattern, and the list of matching items the user picks from.
+#ifndef LOOKUP_H
+#define LOOKUP_H
+
+#include "afxwin.h"
+#include "resource.h"
+
+class CLookup : public CDialog {
+  public:
+    enum { IDD = IDD_LOOKUP };
+
+    // results may be null: the chosen names then go to m_ownResults.
+    CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
+            CStringArray* results, CWnd* parent);
+    ~CLookup() override;
+
+    CToolBarCtrl m_toolbar;
+    CStringArray* m_pResults; // never owned, never null
+    CStringArray m_ownResults;
+    int m_nType;
+    CString m_strArea;
+    CString m_strDevice;
+    int m_nFlags;
+    CString m_strItemName;
+    CEdit m_editItemName;
+    CComboBox m_cbType;
+    CListCtrl m_list;
+    CComboBox m_cbDevice;
+    CStatic m_staticCount;
+    CComboBox m_cbArea;
+
+  protected:
+    DECLARE_MESSAGE_MAP()
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    // Fills the selectors and the item list from the enumeration interface;
+    // bFromControls nonzero first takes the user's choice from the controls.
+    void Refresh(int bFromControls);
+
+    void OnSetDetails();
+    void OnSetList();
+    void OnFilterChanged();
+    void OnDblclkItemList(NMHDR* pNMHDR, LRESULT* pResult);
+
+  private:
+    void SetCell(int nRow, int nColumn, const char* pszText);
+};
+
+#endif

@@ -1,0 +1,208 @@
+// Confirming and cancelling: what the entry points hand back, the result
+// array in row order, keys, and the view commands.
+#include "lookup_fixture.h"
+
+#include <cstring>
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+bool SameBytes(const void* a, const void* b, size_t n) {
+    return std::memcmp(a, b, n) == 0;
+}
+
+} // namespace
+
+TEST_F(LookupTest, EnterConfirmsAndEscapeCancels) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        w.SelectRows({2});
+        w.PostKey(VK_RETURN);
+        EXPECT_TRUE(w.WaitClosed()) << "Enter did not end the dialog";
+    });
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(b.result, "XAB");
+
+    b = Start("C:", "PATTERNS", kTypeMarker);
+    const Buffers before = b;
+    DriveOutcome outcome;
+    answer = LookupItem(
+        b, "", kAllFlags,
+        [](const LookupWindow& w) {
+            w.SelectRows({0});
+            w.PostKey(VK_ESCAPE);
+            EXPECT_TRUE(w.WaitClosed()) << "Escape did not end the dialog";
+        },
+        &outcome);
+    EXPECT_FALSE(outcome.closedByHarness);
+    EXPECT_EQ(answer, 0);
+    EXPECT_TRUE(SameBytes(&b, &before, sizeof b)) << "a cancelled lookup wrote to the caller";
+}
+
+TEST_F(LookupTest, CancelAnswersZeroAndWritesNothing) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    const Buffers before = b;
+    const int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        w.Pick(IDC_AREA, "DATA");
+        w.Pick(IDC_DATA_TYPE, "Model");
+        w.SelectRows({0});
+        w.Command(IDCANCEL);
+    });
+    EXPECT_EQ(answer, 0);
+    EXPECT_TRUE(SameBytes(&b, &before, sizeof b));
+}
+
+TEST_F(LookupTest, FlagsZeroHandBackOnlyTheName) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    const Buffers before = b;
+    const int answer = LookupItem(b, "", 0, [](const LookupWindow& w) {
+        // Disabled selectors are still filled from the caller's choice.
+        EXPECT_EQ(w.Selection(IDC_AREA), "PATTERNS");
+        w.SelectRows({1});
+        w.Command(IDOK);
+    });
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(b.result, "ABD");
+    EXPECT_TRUE(SameBytes(b.device, before.device, sizeof b.device));
+    EXPECT_TRUE(SameBytes(b.area, before.area, sizeof b.area));
+    EXPECT_EQ(b.type, before.type);
+}
+
+TEST_F(LookupTest, EachFlagHandsBackItsOwnValue) {
+    struct Case {
+        int flags;
+        const char* device;
+        const char* area;
+        int type;
+    } cases[] = {
+        {LF_LOCAL_DRIVES | LF_DEVICE, "3:", "PATTERNS", kTypeMarker},
+        {LF_LOCAL_DRIVES | LF_AREA, "C:", "ARCHIVE", kTypeMarker},
+        {LF_LOCAL_DRIVES | LF_TYPE, "C:", "PATTERNS", kTypeModel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("flags " + std::to_string(c.flags));
+        fake_reset();
+        SetUp();
+        fake_add_item("3:ARCHIVE", kTypeModel, "M3", 1, kMorning);
+        Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+        // All three change (through messages, disabled or not); only the
+        // flagged one comes back.
+        const int answer = LookupItem(b, "", c.flags, [](const LookupWindow& w) {
+            w.Pick(IDC_DEVICE, "3:");
+            w.Pick(IDC_AREA, "ARCHIVE");
+            w.Pick(IDC_DATA_TYPE, "Model");
+            w.SelectRows({0});
+            w.Command(IDOK);
+        });
+        EXPECT_EQ(answer, 1);
+        EXPECT_STREQ(b.device, c.device);
+        EXPECT_STREQ(b.area, c.area);
+        EXPECT_EQ(b.type, c.type);
+        EXPECT_STREQ(b.result, "M3");
+    }
+}
+
+TEST_F(LookupTest, SelectedRowsReachTheArrayInRowOrder) {
+    for (int i = 0; i < 10; ++i)
+        fake_add_item("C:DATA", kTypeModel, ("ROW" + std::to_string(i)).c_str(), i, kMorning);
+    CStringArray results;
+    for (const char* old : {"a", "b", "c", "d", "e"})
+        results.Add(old);
+    Buffers b = Start("C:", "DATA", kTypeModel);
+    const int answer = LookupMultiple(b, "", kAllFlags, &results, [](const LookupWindow& w) {
+        w.SelectRows({9, 2, 5});
+        w.Command(IDOK);
+    });
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(Strings(results), (Texts{"ROW2", "ROW5", "ROW9"}));
+
+    // AtLookupItem takes the topmost of several.
+    b = Start("C:", "DATA", kTypeModel);
+    EXPECT_EQ(LookupItem(b, "", kAllFlags,
+                         [](const LookupWindow& w) {
+                             w.SelectRows({7, 4});
+                             w.Command(IDOK);
+                         }),
+              1);
+    EXPECT_STREQ(b.result, "ROW4");
+}
+
+TEST_F(LookupTest, NothingSelectedAnswersZeroWithAnEmptyArray) {
+    CStringArray results;
+    results.Add("old");
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    const Buffers before = b;
+    EXPECT_EQ(
+        LookupMultiple(b, "", kAllFlags, &results, [](const LookupWindow& w) { w.Command(IDOK); }),
+        0);
+    EXPECT_EQ(results.GetSize(), 0);
+    EXPECT_TRUE(SameBytes(&b, &before, sizeof b));
+
+    // A double-click on the list's empty part confirms all the same.
+    results.Add("old");
+    EXPECT_EQ(LookupMultiple(b, "", kAllFlags, &results,
+                             [](const LookupWindow& w) {
+                                 RECT rect;
+                                 GetClientRect(w.Item(IDC_ITEM_LIST), &rect);
+                                 w.Send(w.Item(IDC_ITEM_LIST), WM_LBUTTONDBLCLK, MK_LBUTTON,
+                                        MAKELPARAM(rect.right - 5, rect.bottom - 5));
+                                 EXPECT_TRUE(w.WaitClosed());
+                             }),
+              0);
+    EXPECT_EQ(results.GetSize(), 0);
+}
+
+TEST_F(LookupTest, CancelLeavesTheArrayAsItWas) {
+    CStringArray results;
+    results.Add("kept1");
+    results.Add("kept2");
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    EXPECT_EQ(LookupMultiple(b, "", kAllFlags, &results,
+                             [](const LookupWindow& w) {
+                                 w.SelectRows({0, 1});
+                                 w.Command(IDCANCEL);
+                             }),
+              0);
+    EXPECT_EQ(Strings(results), (Texts{"kept1", "kept2"}));
+}
+
+TEST_F(LookupTest, NullResultsStillConfirmsAndCopiesTheChoice) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    const int answer = LookupMultiple(b, "", kAllFlags, nullptr, [](const LookupWindow& w) {
+        w.Pick(IDC_AREA, "DATA");
+        w.SelectRows({0});
+        w.Command(IDOK);
+    });
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(b.area, "DATA");
+    EXPECT_STREQ(b.result, "untouched");
+}
+
+TEST_F(LookupTest, ViewCommandsChangeOnlyTheView) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        w.SelectRows({0, 2});
+        const std::vector<Row> rows = w.Rows();
+        const int calls = fake_call_count();
+        const LONG listStyle = w.ListStyle();
+        HWND hBar = w.Item(IDC_TOOLBAR);
+        auto press = [&](int command) {
+            w.Send(w.Dialog(), WM_COMMAND, MAKEWPARAM(command, 0), reinterpret_cast<LPARAM>(hBar));
+        };
+        for (int command :
+             {ID_SET_DETAILS, ID_SET_DETAILS, ID_SET_LIST, ID_SET_LIST, ID_SET_DETAILS}) {
+            press(command);
+            const LONG view = command == ID_SET_DETAILS ? LVS_REPORT : LVS_LIST;
+            EXPECT_EQ(w.ListStyle(), (listStyle & ~LVS_TYPEMASK) | view) << "command " << command;
+            EXPECT_EQ(w.Rows(), rows);
+            EXPECT_EQ(w.Send(w.Item(IDC_ITEM_LIST), LVM_GETSELECTEDCOUNT), 2);
+            EXPECT_EQ(w.Text(IDC_ITEM_COUNT), "3");
+            EXPECT_EQ(fake_call_count(), calls) << "a view command refreshed the dialog";
+        }
+        // The selectors' own notifications with code 0 are the toolbar's.
+        EXPECT_EQ(w.Entries(IDC_DEVICE), (Texts{"3:", "C:"}));
+        w.Command(IDOK);
+    });
+    EXPECT_STREQ(b.result, "ABC");
+}
