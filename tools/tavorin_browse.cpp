@@ -236,7 +236,10 @@ std::vector<TypeItems> SelectTypes(const Options& o) {
             return {t};
     if (ParseInt(o.type, code))
         return {{static_cast<int>(code), "", {}}}; // not in the table, but the storage may know it
-    throw UsageError("--type: no item type named \"" + o.type + "\"");
+    std::string known;
+    for (const TypeItems& t : types)
+        known += (known.empty() ? "" : ", ") + t.name;
+    throw UsageError("--type: no item type named \"" + o.type + "\"; the types are: " + known);
 }
 
 // Each family has one cursor for the whole process, so every walk runs to
