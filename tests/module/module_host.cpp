@@ -6,12 +6,18 @@
 //   types <name>|<name>|...
 //   module <name> <1 when loaded, else 0>
 //   unload ok
-// Usage: module_host <report file> <path of TAVORIN.dll> [unload]
+//   dialog <what> <text>      (what the Lookup dialog shows, see ReadDialog)
+//   lookup <answer of AtLookupItem>
+// Usage: module_host <report file> <path of TAVORIN.dll> [unload | dialog]
 #include "message_boxes.h"
 
+#include "resource.h"
+
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -52,6 +58,105 @@ void ReportBoxes(const MessageBoxCatcher& boxes) {
     }
 }
 
+struct DialogRun {
+    DWORD callerThread;
+    bool seen;
+};
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
+    char className[32] = "";
+    GetClassNameA(hwnd, className, sizeof className);
+    if (std::string(className) != "#32770" || !IsWindowVisible(hwnd))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hwnd;
+    return FALSE;
+}
+
+BOOL CALLBACK ReportChild(HWND hwnd, LPARAM) {
+    char className[32] = "";
+    char text[256] = "";
+    GetClassNameA(hwnd, className, sizeof className);
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (GetDlgCtrlID(hwnd) == 0xFFFF && _stricmp(className, "Static") == 0)
+        std::fprintf(g_report, "dialog label %s\n", text);
+    else if (_stricmp(className, "Button") == 0)
+        std::fprintf(g_report, "dialog button %s\n", text);
+    return TRUE;
+}
+
+// Reads the dialog the caller's thread shows, on a thread of its own, and
+// cancels it; gives up after 10 s so the host never hangs on it.
+DWORD WINAPI ReadDialog(void* param) {
+    DialogRun* run = static_cast<DialogRun*>(param);
+    HWND hDlg = nullptr;
+    for (int i = 0; i < 500 && !hDlg; ++i) {
+        EnumThreadWindows(run->callerThread, FindDialog, reinterpret_cast<LPARAM>(&hDlg));
+        if (!hDlg)
+            Sleep(20);
+    }
+    if (!hDlg)
+        return 0;
+    run->seen = true;
+    char text[256] = "";
+    GetWindowTextA(hDlg, text, sizeof text);
+    std::fprintf(g_report, "dialog caption %s\n", text);
+    EnumChildWindows(hDlg, ReportChild, 0);
+
+    HWND hList = GetDlgItem(hDlg, IDC_ITEM_LIST);
+    for (int i = 0; i < 4; ++i) {
+        char title[64] = "";
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT;
+        column.pszText = title;
+        column.cchTextMax = sizeof title;
+        SendMessageA(hList, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        std::fprintf(g_report, "dialog column %s\n", title);
+    }
+    // The tooltip texts as the toolbar asks for them: a string number and
+    // the library to load it from.
+    HWND hBar = GetDlgItem(hDlg, IDC_TOOLBAR);
+    for (UINT id : {ID_SET_DETAILS, ID_SET_LIST}) {
+        NMTTDISPINFOA info = {};
+        info.hdr.hwndFrom = hBar;
+        info.hdr.idFrom = id;
+        info.hdr.code = TTN_GETDISPINFOA;
+        SendMessageA(hDlg, WM_NOTIFY, IDC_TOOLBAR, reinterpret_cast<LPARAM>(&info));
+        char tip[64] = "";
+        if (info.hinst && IS_INTRESOURCE(info.lpszText))
+            LoadStringA(info.hinst, LOWORD(reinterpret_cast<UINT_PTR>(info.lpszText)), tip,
+                        sizeof tip);
+        std::fprintf(g_report, "dialog tooltip %s\n", tip);
+    }
+    HWND hTypes = GetDlgItem(hDlg, IDC_DATA_TYPE);
+    const LRESULT count = SendMessageA(hTypes, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char name[64] = "";
+        if (SendMessageA(hTypes, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof name)) {
+            SendMessageA(hTypes, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+            std::fprintf(g_report, "dialog type %s\n", name);
+        }
+    }
+    std::fflush(g_report);
+    PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+}
+
+void RunDialog(HMODULE hTavorin) {
+    typedef int(__cdecl * LookupFn)(char*, char*, int*, const char*, int, char*);
+    auto lookup = reinterpret_cast<LookupFn>(
+        reinterpret_cast<void*>(GetProcAddress(hTavorin, "AtLookupItem")));
+    if (!lookup)
+        return;
+    DialogRun run = {GetCurrentThreadId(), false};
+    HANDLE hThread = CreateThread(nullptr, 0, ReadDialog, &run, 0, nullptr);
+    char device[8] = "C:", area[256] = "", result[64] = "";
+    int type = 9;
+    const int answer = lookup(device, area, &type, "", 0x3A, result);
+    WaitForSingleObject(hThread, 15000);
+    CloseHandle(hThread);
+    std::fprintf(g_report, "lookup %d\n", answer);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -62,7 +167,7 @@ int main(int argc, char** argv) {
     g_report = std::fopen(argv[1], "w");
     if (!g_report)
         return 2;
-    MessageBoxCatcher boxes;
+    auto boxes = std::make_unique<MessageBoxCatcher>();
 
     // The altered search path lets the loader find the storage library
     // beside TAVORIN.dll; TAVORIN's own look for its resource libraries
@@ -70,7 +175,7 @@ int main(int argc, char** argv) {
     HMODULE hTavorin = LoadLibraryExA(argv[2], nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     const DWORD loadError = GetLastError();
     // Every box the start-up raised has been answered by now.
-    ReportBoxes(boxes);
+    ReportBoxes(*boxes);
     if (!hTavorin) {
         std::fprintf(g_report, "load failed %lu\n", loadError);
         std::fclose(g_report);
@@ -98,7 +203,11 @@ int main(int argc, char** argv) {
         ReportModules();
     }
     // A box raised after the start-up would be a fault of its own.
-    ReportBoxes(boxes);
+    ReportBoxes(*boxes);
+    if (argc > 3 && std::string(argv[3]) == "dialog") {
+        boxes.reset(); // the dialog is no box to answer
+        RunDialog(hTavorin);
+    }
     std::fclose(g_report);
     return 0;
 }

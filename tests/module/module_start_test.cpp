@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -142,8 +143,10 @@ struct Report {
     std::string load;
     std::vector<std::string> boxes; // "caption|text"
     std::vector<std::string> types;
-    std::map<std::string, int> modules;            // after the load
-    std::map<std::string, int> modulesAfterUnload; // after FreeLibrary
+    std::map<std::string, int> modules;                     // after the load
+    std::map<std::string, int> modulesAfterUnload;          // after FreeLibrary
+    std::map<std::string, std::vector<std::string>> dialog; // what -> texts, in order
+    std::string lookup;                                     // AtLookupItem's answer
     std::string raw;
 };
 
@@ -208,12 +211,12 @@ class CaseFolder {
 
     // Runs the host on this folder's TAVORIN.dll, bounded: a host that has
     // not finished after 30 s is ended and the case fails.
-    Report Run(bool unload = false) {
+    Report Run(const char* mode = nullptr) {
         const std::string reportPath = m_cwd + "report.txt";
         std::string command = "\"" + g_in.here + "module_host.exe\" \"" + reportPath + "\" \"" +
                               m_moduleDir + "TAVORIN.dll\"";
-        if (unload)
-            command += " unload";
+        if (mode)
+            command += std::string(" ") + mode;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
@@ -250,7 +253,13 @@ class CaseFolder {
                 report.types = Split(value, '|');
             else if (key == "unload")
                 unloaded = true;
-            else if (key == "module") {
+            else if (key == "lookup")
+                report.lookup = value;
+            else if (key == "dialog") {
+                const size_t blank = value.find(' ');
+                report.dialog[value.substr(0, blank)].push_back(
+                    blank == std::string::npos ? "" : value.substr(blank + 1));
+            } else if (key == "module") {
                 const size_t blank = value.rfind(' ');
                 const int loaded = std::atoi(value.c_str() + blank + 1);
                 (unloaded ? report.modulesAfterUnload : report.modules)[value.substr(0, blank)] =
@@ -295,21 +304,54 @@ std::string Box(const std::string& text) {
 // ---------------------------------------------------------------------------
 // Which resources the module uses
 
+using Texts = std::vector<std::string>;
+
+std::vector<std::string> AnsiAll(const std::vector<std::string>& utf8) {
+    std::vector<std::string> texts;
+    for (const std::string& text : utf8)
+        texts.push_back(Ansi(text));
+    return texts;
+}
+
 TEST(ResourceSource, WithoutCompanionsTheModuleUsesItsOwnResourcesSilently) {
     CaseFolder folder;
-    Report report = folder.Run();
+    Report report = folder.Run("dialog");
     EXPECT_EQ("ok", report.load);
     EXPECT_TRUE(report.boxes.empty()) << report.raw;
     EXPECT_EQ(kEnglishTypes, report.types);
     EXPECT_EQ(0, report.modules[kTavorinl]);
     EXPECT_EQ(0, report.modules[kCommon]);
+    ASSERT_EQ(Texts{"Lookup"}, report.dialog["caption"]) << report.raw;
+    EXPECT_EQ((Texts{"Look In:", "Item Name", "Count of Items", "Data Type"}),
+              report.dialog["label"]);
+    EXPECT_EQ((Texts{"Set Details", "Set List"}), report.dialog["tooltip"]);
+}
+
+TEST(ResourceSource, GermanLibraryTranslatesTheDialog) {
+    CaseFolder folder;
+    folder.Put(Res(kTavorinl), kTavorinl);
+    Report report = folder.Run("dialog");
+    EXPECT_TRUE(report.boxes.empty()) << report.raw;
+    ASSERT_EQ(Texts{"Suchen"}, report.dialog["caption"]) << report.raw;
+    EXPECT_EQ((Texts{"Suchen in:", "Elementname", "Anzahl Elemente", "Datentyp"}),
+              report.dialog["label"]);
+    EXPECT_EQ((Texts{"OK", "Abbrechen"}), report.dialog["button"]);
+    EXPECT_EQ(AnsiAll({"Element", "Datum", "Uhrzeit", "Größe"}), report.dialog["column"]);
+    EXPECT_EQ((Texts{"Details anzeigen", "Liste anzeigen"}), report.dialog["tooltip"]);
+    // The data type list is sorted by the control; it holds the German names.
+    std::vector<std::string> types = report.dialog["type"];
+    std::vector<std::string> expected = GermanTypes();
+    std::sort(types.begin(), types.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, types);
+    EXPECT_EQ("0", report.lookup) << "cancelled";
 }
 
 TEST(ResourceSource, GermanLibraryOfTheSameVersionRenamesTheTypes) {
     CaseFolder folder;
     folder.Put(Res(kTavorinl), kTavorinl);
     folder.Put(Res(kCommon), kCommon);
-    Report report = folder.Run(/*unload=*/true);
+    Report report = folder.Run("unload");
     EXPECT_EQ("ok", report.load);
     EXPECT_TRUE(report.boxes.empty()) << report.raw;
     EXPECT_EQ(GermanTypes(), report.types);
