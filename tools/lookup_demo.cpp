@@ -133,10 +133,12 @@ bool ParseArguments(int argc, char** argv, Options& o) {
 }
 
 // The dialog runs modally on the main thread; only its windows are wanted,
-// not a "Lookup" of another program on the same desktop.
+// not a "Lookup" of another program on the same desktop. It is told by its
+// item list rather than its caption, which a localised library translates.
 BOOL CALLBACK FindLookup(HWND wnd, LPARAM found) {
-    char caption[16];
-    if (GetWindowTextA(wnd, caption, sizeof caption) && std::strcmp(caption, "Lookup") == 0) {
+    char className[16];
+    if (GetClassNameA(wnd, className, sizeof className) && std::strcmp(className, "#32770") == 0 &&
+        GetDlgItem(wnd, kItemList)) {
         *reinterpret_cast<HWND*>(found) = wnd;
         return FALSE;
     }
@@ -176,6 +178,13 @@ void PressButton(HWND dialog, int id) {
 // Plays the user of the typical request: narrows the list by typing, one
 // keystroke at a time as the dialog expects, picks the first item, OK.
 void DriveDialog(Driver& d, HWND dialog) {
+    // Without a window manager nothing activates the dialog, and an
+    // inactive dialog's list does not show its selection. X gives the focus
+    // to the window under the pointer, so the pointer goes there too.
+    RECT box;
+    GetWindowRect(dialog, &box);
+    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    SetForegroundWindow(dialog);
     HWND edit = GetDlgItem(dialog, kItemNameEdit);
     Send(edit, EM_SETSEL, 0, -1);
     for (char ch : d.options.autoText)
@@ -195,6 +204,8 @@ void DriveDialog(Driver& d, HWND dialog) {
         // list does not show its selection.
         Send(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
     }
+    // A picture taken now should show the list as it is, not half painted.
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT r;
     GetWindowRect(dialog, &r);
     std::printf("dialog ready %ld %ld %ld %ld (%ld items listed)\n", r.left, r.top,
@@ -213,7 +224,7 @@ DWORD WINAPI DriverThread(void* param) {
     if (d.lookupDone)
         return 0;
     if (!dialog) {
-        std::fprintf(stderr, "lookup-demo: no \"Lookup\" dialog within %lu s\n",
+        std::fprintf(stderr, "lookup-demo: no lookup dialog within %lu s\n",
                      d.options.timeoutMs / 1000);
         ExitProcess(3);
     }
