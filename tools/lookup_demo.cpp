@@ -232,15 +232,18 @@ DWORD WINAPI DriverThread(void* param) {
         DriveDialog(d, dialog);
     while (InTime(start, d.options.timeoutMs) && !d.lookupDone && IsWindow(dialog))
         Sleep(50);
-    if (d.lookupDone)
-        return 0;
-    std::fprintf(stderr, "lookup-demo: dialog still open after %lu s, cancelling it\n",
-                 d.options.timeoutMs / 1000);
-    PressButton(dialog, IDCANCEL);
+    if (!d.lookupDone && IsWindow(dialog)) {
+        std::fprintf(stderr, "lookup-demo: dialog still open after %lu s, cancelling it\n",
+                     d.options.timeoutMs / 1000);
+        PressButton(dialog, IDCANCEL);
+    }
+    // The window goes before the entry point copies back and returns.
     for (int i = 0; i < 100 && !d.lookupDone; ++i)
         Sleep(50);
-    if (!d.lookupDone)
+    if (!d.lookupDone) {
+        std::fprintf(stderr, "lookup-demo: the lookup did not return after its dialog closed\n");
         ExitProcess(3);
+    }
     return 0;
 }
 
