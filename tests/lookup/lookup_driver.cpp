@@ -10,6 +10,7 @@ struct DriveContext {
     DWORD callerThread;
     const std::function<void(const LookupWindow&)>* drive;
     HANDLE callDone;
+    DWORD patienceMs;
     DriveOutcome outcome;
 };
 
@@ -48,7 +49,7 @@ void GiveUp(const char* why) {
 
 DWORD WINAPI DriverThread(void* param) {
     DriveContext* ctx = static_cast<DriveContext*>(param);
-    HWND hDlg = WaitForLookup(ctx->callerThread, 5000);
+    HWND hDlg = WaitForLookup(ctx->callerThread, ctx->patienceMs);
     if (hDlg) {
         ctx->outcome.appeared = true;
         LookupWindow window(hDlg, ctx->callerThread);
@@ -58,7 +59,7 @@ DWORD WINAPI DriverThread(void* param) {
             PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
         }
     }
-    if (WaitForSingleObject(ctx->callDone, 5000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(ctx->callDone, ctx->patienceMs) != WAIT_OBJECT_0)
         GiveUp("the lookup call did not return");
     return 0;
 }
@@ -66,16 +67,16 @@ DWORD WINAPI DriverThread(void* param) {
 } // namespace
 
 DriveOutcome DriveLookup(const std::function<void()>& call,
-                         const std::function<void(const LookupWindow&)>& drive) {
+                         const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs) {
     DriveContext ctx = {GetCurrentThreadId(), &drive, CreateEventA(nullptr, TRUE, FALSE, nullptr),
-                        DriveOutcome()};
+                        patienceMs, DriveOutcome()};
     HANDLE thread = CreateThread(nullptr, 0, DriverThread, &ctx, 0, nullptr);
     struct Join {
         DriveContext& ctx;
         HANDLE thread;
         ~Join() {
             SetEvent(ctx.callDone);
-            if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0)
+            if (WaitForSingleObject(thread, ctx.patienceMs + 5000) != WAIT_OBJECT_0)
                 GiveUp("the driver did not finish");
             CloseHandle(thread);
             CloseHandle(ctx.callDone);
@@ -83,8 +84,9 @@ DriveOutcome DriveLookup(const std::function<void()>& call,
     } join{ctx, thread};
     call();
     SetEvent(ctx.callDone);
-    WaitForSingleObject(thread, 10000);
-    EXPECT_TRUE(ctx.outcome.appeared) << "no \"Lookup\" dialog appeared within 5 s";
+    WaitForSingleObject(thread, patienceMs + 5000);
+    EXPECT_TRUE(ctx.outcome.appeared)
+        << "no \"Lookup\" dialog appeared within " << patienceMs << " ms";
     return ctx.outcome;
 }
 

@@ -58,7 +58,9 @@ struct DriveOutcome {
 // second thread. A dialog still open when drive returns is cancelled. A
 // dialog that never appears, or one that does not close, fails the test
 // within seconds rather than hanging it.
+// patienceMs bounds the wait for the dialog to show and then to close.
 DriveOutcome DriveLookup(const std::function<void()>& call,
-                         const std::function<void(const LookupWindow&)>& drive);
+                         const std::function<void(const LookupWindow&)>& drive,
+                         DWORD patienceMs = 5000);
 
 #endif

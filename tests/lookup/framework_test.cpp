@@ -1,0 +1,130 @@
+// The window framework on its own: message map routing, the modal run, the
+// module state in the window procedure, and exceptions raised by handlers.
+// The framework is linked in statically, with template 129 as its dialog.
+#include "afxwin.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+extern AFX_MODULE_STATE g_moduleState;
+
+namespace {
+
+// Ends a dialog that the test failed to end, so a fault cannot hang the run.
+void CALLBACK EndForgottenDialog(HWND hWnd, UINT, UINT_PTR, DWORD) {
+    EndDialog(hWnd, 99);
+}
+
+class CProbe : public CDialog {
+  public:
+    CProbe() : CDialog(IDD_LOOKUP) {}
+
+    std::vector<std::string> m_calls;
+    std::vector<LRESULT> m_answers;
+    AFX_MODULE_STATE* m_pStateInHandler = nullptr;
+    HWND m_hWndSeen = nullptr;
+    CEdit m_edit;
+    bool m_throwOnInit = false;
+
+  protected:
+    DECLARE_MESSAGE_MAP()
+
+    void DoDataExchange(CDataExchange* pDX) override {
+        m_calls.push_back(pDX->m_bSaveAndValidate ? "exchange save" : "exchange load");
+        DDX_Control(pDX, IDC_ITEM_NAME, m_edit);
+    }
+
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        m_hWndSeen = m_hWnd;
+        m_pStateInHandler = AfxGetModuleState();
+        if (m_throwOnInit)
+            AfxThrowInvalidArgException();
+        SetTimer(m_hWnd, 1, 5000, EndForgottenDialog);
+        auto command = [&](int id, int code) { SendMessage(WM_COMMAND, MAKEWPARAM(id, code), 0); };
+        command(1000, 0);
+        command(1000, CBN_SELENDOK);
+        command(1000, CBN_SELCHANGE); // no entry
+        NMHDR hdr = {nullptr, IDC_ITEM_LIST, static_cast<UINT>(NM_DBLCLK)};
+        m_answers.push_back(SendMessage(WM_NOTIFY, IDC_ITEM_LIST, reinterpret_cast<LPARAM>(&hdr)));
+        hdr.idFrom = IDC_AREA; // same code, other id: no entry
+        m_answers.push_back(SendMessage(WM_NOTIFY, IDC_AREA, reinterpret_cast<LPARAM>(&hdr)));
+        ::PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return TRUE;
+    }
+
+    void OnFirst() { m_calls.push_back("first"); }
+    void OnSecond() { m_calls.push_back("second"); }
+    void OnSelEndOk() { m_calls.push_back("selendok"); }
+    void OnThrow() { AfxThrowInvalidArgException(); }
+    void OnDblclk(NMHDR* pNMHDR, LRESULT* pResult) {
+        m_calls.push_back("dblclk " + std::to_string(pNMHDR->idFrom));
+        *pResult = 7;
+    }
+};
+
+BEGIN_MESSAGE_MAP(CProbe, CDialog)
+ON_COMMAND(1000, OnFirst)
+ON_COMMAND(1000, OnSecond)
+ON_CBN_SELENDOK(1000, OnSelEndOk)
+ON_COMMAND(1001, OnThrow)
+ON_NOTIFY(NM_DBLCLK, IDC_ITEM_LIST, OnDblclk)
+END_MESSAGE_MAP()
+
+class FrameworkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_moduleState.m_hCurrentInstanceHandle = GetModuleHandleA(nullptr);
+        g_moduleState.m_hCurrentResourceHandle = GetModuleHandleA(nullptr);
+        // The caller's own state finds the template in this program too.
+        AfxGetAppModuleState()->m_hCurrentResourceHandle = GetModuleHandleA(nullptr);
+    }
+};
+
+} // namespace
+
+TEST_F(FrameworkTest, FirstFullMatchWinsAndTheBaseMapEndsTheDialog) {
+    CProbe probe;
+    const INT_PTR result = probe.DoModal();
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(probe.m_calls, (std::vector<std::string>{"exchange load", "first", "selendok",
+                                                       "dblclk 1004", "exchange save"}));
+    // A handled notification answers with its handler's result.
+    EXPECT_EQ(probe.m_answers, (std::vector<LRESULT>{7, 0}));
+    EXPECT_NE(probe.m_edit.m_hWnd, nullptr) << "DDX_Control bound the edit";
+    EXPECT_EQ(probe.m_hWnd, nullptr) << "no window after the run";
+}
+
+TEST_F(FrameworkTest, WindowProcedureRunsInTheModulesStateAndPutsTheCallersBack) {
+    AFX_MODULE_STATE* caller = AfxGetModuleState();
+    ASSERT_NE(caller, AfxGetStaticModuleState());
+    CProbe probe;
+    probe.DoModal();
+    EXPECT_EQ(probe.m_pStateInHandler, AfxGetStaticModuleState());
+    EXPECT_EQ(AfxGetModuleState(), caller);
+}
+
+TEST_F(FrameworkTest, ExceptionFromAHandlerReachesTheCallerAfterTheWindowIsGone) {
+    CProbe probe;
+    probe.m_throwOnInit = true;
+    AFX_MODULE_STATE* caller = AfxGetModuleState();
+    EXPECT_THROW(probe.DoModal(), CInvalidArgException);
+    EXPECT_FALSE(IsWindow(probe.m_hWndSeen));
+    EXPECT_EQ(AfxGetModuleState(), caller);
+    // The object runs again afterwards.
+    probe.m_throwOnInit = false;
+    probe.m_calls.clear();
+    EXPECT_EQ(probe.DoModal(), IDOK);
+}
+
+TEST_F(FrameworkTest, MissingTemplateAnswersMinusOne) {
+    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+    class CNoTemplate : public CDialog {
+      public:
+        CNoTemplate() : CDialog(4242) {}
+    } dialog;
+    EXPECT_EQ(dialog.DoModal(), -1);
+}
