@@ -31,10 +31,15 @@ bool BuildAreaPattern(const char* device) {
 
 // The storage library may or may not put the device in front of the name;
 // callers want the area alone. Only the first colon separates.
+// A byte loop rather than strchr: the name was written by the storage call
+// just before, and a wide load over those fresh bytes stalls.
 char* AreaNameAfterDevice() {
-    g_browse.areaName[sizeof g_browse.areaName - 1] = '\0';
-    char* colon = std::strchr(g_browse.areaName, ':');
-    return colon ? colon + 1 : g_browse.areaName;
+    char* name = g_browse.areaName;
+    name[sizeof g_browse.areaName - 1] = '\0';
+    for (char* p = name; *p; ++p)
+        if (*p == ':')
+            return p + 1;
+    return name;
 }
 
 } // namespace
@@ -43,6 +48,19 @@ unsigned long CountAreas(const char* device) {
     EnsureConnected();
     if (!BuildAreaPattern(device))
         return 0;
+    at_count_t count = 0;
+    if (at_count_storage_areas(g_browse.areaPattern, &count) != 1)
+        return 0;
+    return count;
+}
+
+unsigned long CountDeviceAreas(char deviceChar) {
+    EnsureConnected();
+    char* p = g_browse.areaPattern;
+    p[0] = deviceChar;
+    p[1] = ':';
+    p[2] = '*';
+    p[3] = '\0';
     at_count_t count = 0;
     if (at_count_storage_areas(g_browse.areaPattern, &count) != 1)
         return 0;

@@ -30,9 +30,7 @@ BrowseState g_browse = {
     },
 };
 
-void EnsureConnected() {
-    if (g_browse.needConnect == 0)
-        return;
+void ConnectOnce() {
     if (at_connect_to_network() == 1)
         g_browse.networkConnected = 1;
     // One attempt per process, whatever it gave.

@@ -42,8 +42,17 @@ struct BrowseState {
 
 extern BrowseState g_browse;
 
-// Connects to the storage library's network, once per process.
-void EnsureConnected();
+// Connects to the storage library's network, once per process. Inline: every
+// probe of a device walk passes here.
+void ConnectOnce();
+inline void EnsureConnected() {
+    if (g_browse.needConnect != 0)
+        ConnectOnce();
+}
+
+// CountAreas of the device "<deviceChar>:", with the pattern written in one
+// go: the device walk's probe, made for up to 35 devices per walk.
+unsigned long CountDeviceAreas(char deviceChar);
 
 // Platform seam: bit n set when drive letter 'A' + n exists.
 uint32_t PlatformLogicalDrives();

@@ -15,9 +15,13 @@ char kLocalComputerFullName[] = "\\\\.";
 enum { kFirstDigitIndex = 26, kDriveLetterCount = 26 };
 } // namespace
 
-char* ListFirstComputer(void) { return kLocalComputerFullName; }
+char* ListFirstComputer(void) {
+    return kLocalComputerFullName;
+}
 
-char* ListNextComputer(void) { return nullptr; }
+char* ListNextComputer(void) {
+    return nullptr;
+}
 
 char* ListFirstDevice(const char* computer, int flags) {
     EnsureConnected();
@@ -52,20 +56,20 @@ char* ListNextDevice(void) {
                 return g_browse.deviceName;
             continue;
         }
-        if (CountAreas(g_browse.deviceName) == 0)
+        if (CountDeviceAreas(g_browse.deviceName[0]) == 0)
             continue;
         if (g_browse.deviceFlags & LF_LOCAL_DRIVES)
             return g_browse.deviceName;
     }
     while (g_browse.deviceCursor < kDeviceCount) {
         const int i = g_browse.deviceCursor++;
-        g_browse.deviceName[0] = static_cast<char>('0' + (i - kFirstDigitIndex));
+        const int number = i - kFirstDigitIndex;
+        g_browse.deviceName[0] = static_cast<char>('0' + number);
         // A device marked failed did not answer before; probing it again
         // would cost a network time-out.
-        const int number = std::atoi(g_browse.deviceName);
         if (g_browse.failedDevices[number] == 1)
             continue;
-        if (CountAreas(g_browse.deviceName) != 0)
+        if (CountDeviceAreas(g_browse.deviceName[0]) != 0)
             return g_browse.deviceName;
     }
     return nullptr;

@@ -3,4 +3,6 @@
 // numbered devices.
 #include "browse_state.h"
 
-uint32_t PlatformLogicalDrives() { return 1u << 2; }
+uint32_t PlatformLogicalDrives() {
+    return 1u << 2;
+}

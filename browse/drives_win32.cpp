@@ -2,4 +2,6 @@
 
 #include <windows.h>
 
-uint32_t PlatformLogicalDrives() { return static_cast<uint32_t>(GetLogicalDrives()); }
+uint32_t PlatformLogicalDrives() {
+    return static_cast<uint32_t>(GetLogicalDrives());
+}

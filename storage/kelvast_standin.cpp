@@ -7,6 +7,10 @@
 //
 // <root> is KELVAST_STORE, or "store" beside this library. Names that would
 // not fit the caller's buffers are skipped, never cut.
+//
+// A walk lists its folder once, on mode 0, and hands out that listing: the
+// store may change between calls without disturbing it. Buffers are kept
+// from walk to walk, so that a walk costs no allocation once they have grown.
 #define KELVAST_BUILD
 #include "kelvast.h"
 
@@ -16,6 +20,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -33,90 +38,130 @@ namespace {
 
 const char kNetworkFolder[] = "NETWORK";
 
-struct Walk {
-    std::vector<StoreEntry> entries;
-    size_t next = 0;
-};
-
 std::string g_networkName;   // set by at_set_network_str
 std::string g_networkResult; // what at_get_network_str hands out
-Walk g_areaWalk;
-std::string g_areaPrefix; // "X:" in front of every area name of the walk
-Walk g_itemWalk;
 
-std::string StoreRoot() {
+struct AreaWalk {
+    std::vector<std::string> names;
+    size_t next = 0;
+    char prefix[AT_AREA_NAME_SIZE] = ""; // "X:" in front of every name
+    size_t prefixLength = 0;
+} g_areaWalk;
+
+struct ItemWalk {
+    std::vector<StoreFile> files;
+    std::vector<uint32_t> order; // indexes into files, sorted by name
+    size_t next = 0;
+} g_itemWalk;
+
+std::string g_root, g_deviceFolder, g_areaFolder; // reused: no allocation per call
+
+const std::string& StoreRoot() {
     const char* env = std::getenv("KELVAST_STORE");
-    return env && *env ? std::string(env) : DefaultStoreRoot();
+    if (env && *env)
+        g_root.assign(env);
+    else
+        g_root = DefaultStoreRoot();
+    return g_root;
 }
 
-std::string Join(const std::string& a, const std::string& b) { return a + kPathSeparator + b; }
-
-// The entry of folder named name, ignoring case; empty when there is none.
-std::string FindFolder(const std::string& folder, const std::string& name) {
-    for (const StoreEntry& e : ListFolder(folder, true))
-        if (strcasecmp(e.name.c_str(), name.c_str()) == 0)
-            return Join(folder, e.name);
-    return std::string();
+// folder's sub-folder named name, ignoring case, into path; false when
+// there is none. The exact spelling is tried before the folder is listed.
+bool FindFolder(const std::string& folder, const char* name, std::string& path) {
+    path.assign(folder).append(1, kPathSeparator).append(name);
+    if (IsFolder(path))
+        return true;
+    bool found = false;
+    ListFolders(folder, [&](const char* entry) {
+        if (!found && strcasecmp(entry, name) == 0) {
+            path.assign(folder).append(1, kPathSeparator).append(entry);
+            found = true;
+        }
+    });
+    return found;
 }
 
-// The folder of a device name (the text before its colon).
-std::string DeviceFolder(const std::string& device) {
-    if (device.empty())
-        return std::string();
-    const bool network = strcasecmp(device.c_str(), kNetworkFolder) == 0 ||
-                         (!g_networkName.empty() && strcasecmp(device.c_str(), g_networkName.c_str()) == 0);
-    if (network)
-        return FindFolder(StoreRoot(), kNetworkFolder);
-    if (device.size() != 1 || !std::isalnum(static_cast<unsigned char>(device[0])))
-        return std::string();
-    return FindFolder(StoreRoot(), device);
-}
-
-bool ByName(const StoreEntry& a, const StoreEntry& b) {
-    const int c = strcasecmp(a.name.c_str(), b.name.c_str());
-    return c != 0 ? c < 0 : a.name < b.name;
-}
-
-int32_t Clamp32(int64_t v) {
-    return static_cast<int32_t>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, v)));
-}
-
-// Splits "X:rest" at its first colon; false when there is none.
-bool SplitDevice(const char* text, std::string& device, std::string& rest) {
-    const char* colon = std::strchr(text, ':');
-    if (!colon)
+// The folder of a device name (the text before its colon), into g_deviceFolder.
+bool FindDeviceFolder(const char* device, size_t length) {
+    char name[AT_AREA_NAME_SIZE];
+    if (length == 0 || length >= sizeof name)
         return false;
-    device.assign(text, colon);
-    rest = colon + 1;
+    std::memcpy(name, device, length);
+    name[length] = '\0';
+    const bool network = strcasecmp(name, kNetworkFolder) == 0 ||
+                         (!g_networkName.empty() && strcasecmp(name, g_networkName.c_str()) == 0);
+    if (network)
+        return FindFolder(StoreRoot(), kNetworkFolder, g_deviceFolder);
+    if (length != 1 || !std::isalnum(static_cast<unsigned char>(name[0])))
+        return false;
+    return FindFolder(StoreRoot(), name, g_deviceFolder);
+}
+
+// Calls onArea with each area of the device named in "X:pattern" that
+// matches and fits a caller's buffer with its prefix; false when the device
+// does not exist. The prefix ("X:") goes to prefix.
+template <typename OnArea>
+bool ForEachArea(const char* pattern, char* prefix, size_t& prefixLength, OnArea onArea) {
+    const char* colon = std::strchr(pattern, ':');
+    if (!colon || !FindDeviceFolder(pattern, static_cast<size_t>(colon - pattern)))
+        return false;
+    prefixLength = static_cast<size_t>(colon - pattern) + 1;
+    std::memcpy(prefix, pattern, prefixLength);
+    prefix[prefixLength] = '\0';
+    const char* areaPattern = colon + 1;
+    ListFolders(g_deviceFolder, [&](const char* name) {
+        if (prefixLength + std::strlen(name) < AT_AREA_NAME_SIZE &&
+            WildcardMatch(areaPattern, name))
+            onArea(name);
+    });
     return true;
 }
 
-// The areas of the device named in "X:pattern", sorted; the prefix each name
-// comes back with goes to prefix.
-std::vector<StoreEntry> MatchingAreas(const char* pattern, std::string& prefix) {
-    std::string device, areaPattern;
-    if (!SplitDevice(pattern, device, areaPattern))
-        return {};
-    const std::string folder = DeviceFolder(device);
-    if (folder.empty())
-        return {};
-    prefix = device + ":";
-    std::vector<StoreEntry> areas = ListFolder(folder, true);
-    areas.erase(std::remove_if(areas.begin(), areas.end(),
-                               [&](const StoreEntry& e) {
-                                   return prefix.size() + e.name.size() >= AT_AREA_NAME_SIZE ||
-                                          !WildcardMatch(areaPattern.c_str(), e.name.c_str());
-                               }),
-                areas.end());
-    std::sort(areas.begin(), areas.end(), ByName);
-    return areas;
+bool AreaBefore(const std::string& a, const std::string& b) {
+    const int c = strcasecmp(a.c_str(), b.c_str());
+    return c != 0 ? c < 0 : a < b;
+}
+
+// Lists the items of "X:area" of one type matching pattern into g_itemWalk,
+// sorted by name ignoring case (then exactly).
+void ListItems(int typeCode, const char* itemPath, const char* pattern) {
+    g_itemWalk.files.clear();
+    g_itemWalk.order.clear();
+    g_itemWalk.next = 0;
+    const char* colon = std::strchr(itemPath, ':');
+    if (!colon || colon[1] == '\0' ||
+        !FindDeviceFolder(itemPath, static_cast<size_t>(colon - itemPath)) ||
+        !FindFolder(g_deviceFolder, colon + 1, g_areaFolder))
+        return;
+    char code[16];
+    std::snprintf(code, sizeof code, "%d", typeCode);
+    g_areaFolder.append(1, kPathSeparator).append(code);
+    ListFiles(g_areaFolder, pattern, g_itemWalk.files);
+
+    // Sorting by index and zero-padded keys keeps the sort to short fixed
+    // compares and 4-byte moves, well below the cost of the listing.
+    std::vector<StoreFile>& files = g_itemWalk.files;
+    for (uint32_t i = 0; i < files.size(); ++i) {
+        StoreFile& f = files[i];
+        std::memset(f.key, 0, sizeof f.key);
+        for (size_t k = 0; f.name[k]; ++k)
+            f.key[k] = static_cast<char>(std::tolower(static_cast<unsigned char>(f.name[k])));
+        g_itemWalk.order.push_back(i);
+    }
+    std::sort(g_itemWalk.order.begin(), g_itemWalk.order.end(), [&](uint32_t a, uint32_t b) {
+        const int c = std::memcmp(files[a].key, files[b].key, sizeof files[a].key);
+        return c != 0 ? c < 0 : std::strcmp(files[a].name, files[b].name) < 0;
+    });
 }
 
 } // namespace
 
 extern "C" {
 
-int at_connect_to_network(void) { return FindFolder(StoreRoot(), kNetworkFolder).empty() ? 0 : 1; }
+int at_connect_to_network(void) {
+    std::string path;
+    return FindFolder(StoreRoot(), kNetworkFolder, path) ? 1 : 0;
+}
 
 int at_set_network_str(const char* text) {
     if (!text)
@@ -137,8 +182,11 @@ char* at_get_network_str(const char* computer, int flags) {
 int at_count_storage_areas(const char* pattern, at_count_t* count) {
     if (!pattern || !count)
         return 0;
-    std::string prefix;
-    *count = static_cast<at_count_t>(MatchingAreas(pattern, prefix).size());
+    char prefix[AT_AREA_NAME_SIZE];
+    size_t prefixLength = 0;
+    at_count_t n = 0;
+    ForEachArea(pattern, prefix, prefixLength, [&](const char*) { ++n; });
+    *count = n;
     return 1;
 }
 
@@ -146,15 +194,22 @@ int at_lookup_storage_areas(char* areaName, const char* pattern, int mode) {
     if (!areaName || !pattern)
         return 0;
     if (mode == 0) {
-        g_areaWalk.entries = MatchingAreas(pattern, g_areaPrefix);
-        g_areaWalk.next = 0;
+        AreaWalk& w = g_areaWalk;
+        w.names.clear();
+        w.next = 0;
+        w.prefixLength = 0;
+        ForEachArea(pattern, w.prefix, w.prefixLength,
+                    [&](const char* name) { w.names.emplace_back(name); });
+        std::sort(w.names.begin(), w.names.end(), AreaBefore);
     } else if (mode != 1) {
         return 0;
     }
-    if (g_areaWalk.next >= g_areaWalk.entries.size())
+    if (g_areaWalk.next >= g_areaWalk.names.size())
         return 0;
-    const std::string name = g_areaPrefix + g_areaWalk.entries[g_areaWalk.next++].name;
-    std::memcpy(areaName, name.c_str(), name.size() + 1); // fits: checked when listed
+    // Fits: checked when listed.
+    const std::string& name = g_areaWalk.names[g_areaWalk.next++];
+    std::memcpy(areaName, g_areaWalk.prefix, g_areaWalk.prefixLength);
+    std::memcpy(areaName + g_areaWalk.prefixLength, name.c_str(), name.size() + 1);
     return 1;
 }
 
@@ -162,33 +217,16 @@ int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const cha
                    int mode) {
     if (!itemPath || !itemName || !pattern)
         return 0;
-    if (mode == 0) {
-        g_itemWalk = Walk();
-        std::string device, area;
-        if (!SplitDevice(itemPath, device, area) || area.empty())
-            return 0;
-        const std::string deviceFolder = DeviceFolder(device);
-        const std::string areaFolder = deviceFolder.empty() ? std::string() : FindFolder(deviceFolder, area);
-        if (areaFolder.empty())
-            return 0;
-        std::vector<StoreEntry> items = ListFolder(Join(areaFolder, std::to_string(typeCode)), false);
-        items.erase(std::remove_if(items.begin(), items.end(),
-                                   [&](const StoreEntry& e) {
-                                       return e.name.size() >= AT_ITEM_NAME_SIZE ||
-                                              !WildcardMatch(pattern, e.name.c_str());
-                                   }),
-                    items.end());
-        std::sort(items.begin(), items.end(), ByName);
-        g_itemWalk.entries = std::move(items);
-    } else if (mode != 1) {
+    if (mode == 0)
+        ListItems(typeCode, itemPath, pattern);
+    else if (mode != 1)
         return 0;
-    }
-    if (g_itemWalk.next >= g_itemWalk.entries.size())
+    if (g_itemWalk.next >= g_itemWalk.order.size())
         return 0;
-    const StoreEntry& item = g_itemWalk.entries[g_itemWalk.next++];
-    std::memcpy(itemName, item.name.c_str(), item.name.size() + 1);
-    atc_data_size = Clamp32(item.size);
-    atc_last_mod_time = Clamp32(item.modTime);
+    const StoreFile& item = g_itemWalk.files[g_itemWalk.order[g_itemWalk.next++]];
+    std::memcpy(itemName, item.name, sizeof item.name);
+    atc_data_size = item.size;
+    atc_last_mod_time = item.modTime;
     return 1;
 }
 

@@ -1,36 +1,72 @@
 #include "store_fs.h"
 
+#include "wildcard.h"
+
 #include <windows.h>
+
+#include <algorithm>
+#include <cstring>
 
 const char kPathSeparator = '\\';
 
 namespace {
+
+int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, v)));
+}
+
 // FILETIME counts 100 ns steps from 1601; the store speaks Unix seconds.
 int64_t UnixSeconds(const FILETIME& ft) {
     const int64_t ticks =
         (static_cast<int64_t>(ft.dwHighDateTime) << 32) | static_cast<int64_t>(ft.dwLowDateTime);
     return ticks / 10000000 - 11644473600LL;
 }
+
+// Basic information (no short names) fetched in large batches: the walk
+// needs names, sizes and times only.
+HANDLE FindFirst(const std::string& folder, WIN32_FIND_DATAA& fd) {
+    return FindFirstFileExA((folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                            nullptr, FIND_FIRST_EX_LARGE_FETCH);
+}
+
 } // namespace
 
-std::vector<StoreEntry> ListFolder(const std::string& folder, bool wantFolders) {
-    std::vector<StoreEntry> entries;
+bool ListFolders(const std::string& folder, const std::function<void(const char*)>& onFolder) {
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    HANDLE h = FindFirst(folder, fd);
     if (h == INVALID_HANDLE_VALUE)
-        return entries;
+        return false;
     do {
-        if (fd.cFileName[0] == '.')
-            continue;
-        const bool isFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (isFolder != wantFolders)
-            continue;
-        const int64_t size =
-            (static_cast<int64_t>(fd.nFileSizeHigh) << 32) | static_cast<int64_t>(fd.nFileSizeLow);
-        entries.push_back({fd.cFileName, size, UnixSeconds(fd.ftLastWriteTime)});
+        if (fd.cFileName[0] != '.' && (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            onFolder(fd.cFileName);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
-    return entries;
+    return true;
+}
+
+void ListFiles(const std::string& folder, const char* pattern, std::vector<StoreFile>& files) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirst(folder, fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const size_t len = std::strlen(fd.cFileName);
+        if (fd.cFileName[0] == '.' || (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            len >= AT_ITEM_NAME_SIZE || !WildcardMatch(pattern, fd.cFileName))
+            continue;
+        files.emplace_back();
+        StoreFile& f = files.back();
+        std::memcpy(f.name, fd.cFileName, len + 1);
+        f.size = Clamp32((static_cast<int64_t>(fd.nFileSizeHigh) << 32) |
+                         static_cast<int64_t>(fd.nFileSizeLow));
+        f.modTime = Clamp32(UnixSeconds(fd.ftLastWriteTime));
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string DefaultStoreRoot() {
