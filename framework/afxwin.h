@@ -99,7 +99,6 @@ class CWnd : public CCmdTarget {
     HWND m_hWnd = nullptr;
 
     // Attributes
-    int GetDlgCtrlID() const { return (assert(m_hWnd), ::GetDlgCtrlID(m_hWnd)); }
     CWnd GetDlgItem(int nID) const { return (assert(m_hWnd), CWnd(::GetDlgItem(m_hWnd, nID))); }
     BOOL GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const {
         assert(m_hWnd);
@@ -111,15 +110,9 @@ class CWnd : public CCmdTarget {
         assert(m_hWnd);
         ::SetWindowTextA(m_hWnd, lpszString);
     }
-    LONG GetStyle() const { return (assert(m_hWnd), ::GetWindowLongA(m_hWnd, GWL_STYLE)); }
 
     // Operations
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
-    HWND Detach() {
-        HWND hWnd = m_hWnd;
-        m_hWnd = nullptr;
-        return hWnd;
-    }
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return (assert(m_hWnd), ::SendMessageA(m_hWnd, message, wParam, lParam));
     }
@@ -144,7 +137,7 @@ class CDataExchange {
     CWnd* m_pDlgWnd;
 };
 
-// Binds rControl to the dialog's child nIDC, once.
+// Binds rControl to the dialog's child nIDC; moves no value.
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 
 class CDialog : public CWnd {
@@ -223,7 +216,6 @@ class CListCtrl : public CWnd {
     BOOL SetItem(const LVITEMA* pItem) {
         return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
     }
-    void SetItemCount(int nItems) { SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems)); }
 
     // Operations
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn) {
