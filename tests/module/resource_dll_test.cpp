@@ -3,9 +3,14 @@
 // LoadResourceDll is linked in directly; a "module" is a resource-only
 // library loaded from a folder of the test's making.
 //
+// Also: the German library carries every resource of the module's own, with
+// the same dialog layout.
+//
 // Usage: resource_dll_test --resdll <folder of tavorinl.dll, Dalquintoria.dll>
+//                          --tavorin <TAVORIN.dll>
 #include "message_boxes.h"
 #include "resource_dll.h"
+#include "resource.h"
 #include "version.h"
 
 #include "gtest/gtest.h"
@@ -13,11 +18,13 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
-std::string g_resdll, g_here;
+std::string g_resdll, g_here, g_tavorin;
 
 std::string Res(const char* name) {
     return g_resdll + name;
@@ -162,15 +169,132 @@ TEST(LocalisedLibrary, AcceptedLibraryIsReturnedLoaded) {
     DeleteFileA((dir + "tavorinl.dll").c_str());
 }
 
+// ---------------------------------------------------------------------------
+// The German library against the module's own resources
+
+// A library's resources, read without running it.
+class ResourceFile {
+  public:
+    explicit ResourceFile(const std::string& path)
+        : m_hModule(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~ResourceFile() {
+        if (m_hModule)
+            FreeLibrary(m_hModule);
+    }
+    ResourceFile(const ResourceFile&) = delete;
+    ResourceFile& operator=(const ResourceFile&) = delete;
+
+    bool IsOpen() const { return m_hModule != nullptr; }
+    std::vector<unsigned char> Data(const char* type, unsigned id) const {
+        HRSRC hInfo = FindResourceA(m_hModule, MAKEINTRESOURCEA(id), type);
+        HGLOBAL hData = hInfo ? LoadResource(m_hModule, hInfo) : nullptr;
+        const auto* p = static_cast<const unsigned char*>(hData ? LockResource(hData) : nullptr);
+        return p ? std::vector<unsigned char>(p, p + SizeofResource(m_hModule, hInfo))
+                 : std::vector<unsigned char>();
+    }
+    std::string String(unsigned id) const {
+        char text[256] = "";
+        return LoadStringA(m_hModule, id, text, sizeof text) > 0 ? text : "(missing)";
+    }
+
+  private:
+    HMODULE m_hModule;
+};
+
+// A classic dialog template with its texts left out: what must agree
+// between translations. One line per field.
+std::vector<std::string> TemplateLayout(const std::vector<unsigned char>& data) {
+    std::vector<std::string> lines;
+    if (data.size() < sizeof(DLGTEMPLATE))
+        return lines;
+    const unsigned char* const base = data.data();
+    const unsigned char* const end = base + data.size();
+    const auto* words = reinterpret_cast<const WORD*>(base);
+    auto skipText = [&](const WORD* p, bool keep) {
+        std::string text;
+        if (*p == 0xFFFF)
+            return std::make_pair(p + 2, "#" + std::to_string(p[1]));
+        while (reinterpret_cast<const unsigned char*>(p) < end && *p)
+            text += static_cast<char>(*p++ & 0x7F);
+        return std::make_pair(p + 1, keep ? text : std::string("text"));
+    };
+    DLGTEMPLATE head;
+    std::memcpy(&head, base, sizeof head);
+    char line[160];
+    std::snprintf(line, sizeof line, "dialog style %08lx ex %08lx items %d at %d,%d size %d,%d",
+                  head.style, head.dwExtendedStyle, head.cdit, head.x, head.y, head.cx, head.cy);
+    lines.push_back(line);
+    words += sizeof head / sizeof(WORD);
+    auto menu = skipText(words, true);
+    auto cls = skipText(menu.first, true);
+    auto title = skipText(cls.first, false);
+    words = title.first;
+    lines.push_back("menu '" + menu.second + "' class '" + cls.second + "'");
+    if (head.style & DS_SETFONT) {
+        const WORD points = *words++;
+        auto face = skipText(words, true);
+        words = face.first;
+        lines.push_back("font " + std::to_string(points) + " " + face.second);
+    }
+    for (int i = 0; i < head.cdit; ++i) {
+        // Items start on a DWORD boundary.
+        const size_t offset =
+            (reinterpret_cast<const unsigned char*>(words) - base + 3) & ~size_t(3);
+        if (offset + sizeof(DLGITEMTEMPLATE) > data.size()) {
+            lines.push_back("truncated");
+            break;
+        }
+        DLGITEMTEMPLATE item;
+        std::memcpy(&item, base + offset, sizeof item);
+        words = reinterpret_cast<const WORD*>(base + offset + sizeof item);
+        auto itemClass = skipText(words, true);
+        auto itemTitle = skipText(itemClass.first, false);
+        const WORD extra = *itemTitle.first;
+        words = itemTitle.first + 1 + (extra + 1) / 2;
+        std::snprintf(line, sizeof line,
+                      "item %d id %u class %s style %08lx ex %08lx at %d,%d size %d,%d", i, item.id,
+                      itemClass.second.c_str(), item.style, item.dwExtendedStyle, item.x, item.y,
+                      item.cx, item.cy);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(GermanLibrary, DialogHasTheModulesLayout) {
+    ResourceFile own(g_tavorin), german(Res("tavorinl.dll"));
+    ASSERT_TRUE(own.IsOpen()) << g_tavorin;
+    ASSERT_TRUE(german.IsOpen());
+    const std::vector<std::string> ownLayout = TemplateLayout(own.Data(RT_DIALOG, IDD_LOOKUP));
+    ASSERT_EQ(3u + 13u, ownLayout.size()) << "the module's own template 129";
+    EXPECT_EQ(ownLayout, TemplateLayout(german.Data(RT_DIALOG, IDD_LOOKUP)));
+}
+
+TEST(GermanLibrary, CarriesEveryStringAndTheBitmap) {
+    ResourceFile own(g_tavorin), german(Res("tavorinl.dll"));
+    std::vector<unsigned> ids;
+    for (unsigned id = 1; id <= 28; ++id)
+        ids.push_back(id);
+    ids.push_back(ID_SET_DETAILS);
+    ids.push_back(ID_SET_LIST);
+    for (unsigned id : ids) {
+        const std::string text = german.String(id);
+        EXPECT_NE("(missing)", text) << "string " << id;
+        EXPECT_NE(own.String(id), text) << "string " << id << " is not translated";
+    }
+    const std::vector<unsigned char> bitmap = own.Data(RT_BITMAP, IDB_VIEW_BUTTONS);
+    EXPECT_FALSE(bitmap.empty());
+    EXPECT_EQ(bitmap, german.Data(RT_BITMAP, IDB_VIEW_BUTTONS));
+}
+
 // Unix paths (from CTest) are reached through Wine's Z: drive.
-std::string WindowsFolder(std::string path) {
+std::string WindowsPath(std::string path) {
     if (!path.empty() && path[0] == '/')
         path = "Z:" + path;
     for (char& c : path) {
         if (c == '/')
             c = '\\';
     }
-    return path.back() == '\\' ? path : path + "\\";
+    return path;
 }
 
 } // namespace
@@ -179,14 +303,16 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::string(argv[i]) == "--resdll")
-            g_resdll = WindowsFolder(argv[i + 1]);
+            g_resdll = WindowsPath(argv[i + 1]) + "\\";
+        else if (std::string(argv[i]) == "--tavorin")
+            g_tavorin = WindowsPath(argv[i + 1]);
     }
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     g_here = self;
     g_here.erase(g_here.rfind('\\') + 1);
-    if (g_resdll.empty()) {
-        std::fprintf(stderr, "usage: resource_dll_test --resdll DIR\n");
+    if (g_resdll.empty() || g_tavorin.empty()) {
+        std::fprintf(stderr, "usage: resource_dll_test --resdll DIR --tavorin FILE\n");
         return 2;
     }
     return RUN_ALL_TESTS();
