@@ -175,6 +175,7 @@ void CLookup::Refresh(int bFromControls) {
     if (refreshBusy != 0)
         return;
     RefreshScope busy;
+    NoRedrawScope noRedraw(m_list); // from emptying the list to its last row
 
     if (bFromControls) {
         m_cbDevice.GetWindowText(m_strDevice);
@@ -216,7 +217,6 @@ void CLookup::Refresh(int bFromControls) {
     // The item walk refuses a pattern longer than it holds (23 characters):
     // the list then stays empty and the user can go on editing the pattern.
     if (m_cbArea.GetCurSel() != CB_ERR) {
-        NoRedrawScope noRedraw(m_list);
         int row = 0;
         for (const char* name = ListFirstItem(m_strDevice, m_strArea, m_nType, m_strItemName); name;
              name = ListNextItem(), ++row) {

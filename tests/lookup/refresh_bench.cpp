@@ -75,6 +75,10 @@ void SendWaiting(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam = 0) {
         std::printf("message 0x%x got no answer within 120 s\n", msg);
 }
 
+double Fastest(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -129,11 +133,15 @@ int main() {
         return 1;
     }
     const char* const views[] = {"list view", "details view"};
+    // Other programs on a shared machine stretch single rounds many times
+    // over: the fastest round of each is the steadiest figure, the median
+    // is shown beside it.
     for (int view = 0; view < 2; ++view) {
-        const double k = Median(keystroke[view]), base = Median(baseline[view]);
+        const double k = Fastest(keystroke[view]), base = Fastest(baseline[view]);
         std::printf("%-12s %d rows: keystroke refresh %.1f ms, direct fill %.1f ms, ratio %.2f "
-                    "(median of %d)\n",
-                    views[view], kItems, k, base, k / base, kRounds);
+                    "(fastest of %d; medians %.1f and %.1f ms)\n",
+                    views[view], kItems, k, base, k / base, kRounds, Median(keystroke[view]),
+                    Median(baseline[view]));
     }
     return 0;
 }
