@@ -17,6 +17,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -172,7 +173,13 @@ int main(int argc, char** argv) {
     // The altered search path lets the loader find the storage library
     // beside TAVORIN.dll; TAVORIN's own look for its resource libraries
     // must not depend on it.
-    HMODULE hTavorin = LoadLibraryExA(argv[2], nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // A path over MAX_PATH (given in the \\?\ form) loads only through the
+    // wide function.
+    wchar_t widePath[1024];
+    MultiByteToWideChar(CP_ACP, 0, argv[2], -1, widePath, 1024);
+    HMODULE hTavorin = std::strlen(argv[2]) < MAX_PATH
+                           ? LoadLibraryExA(argv[2], nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
+                           : LoadLibraryExW(widePath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     const DWORD loadError = GetLastError();
     // Every box the start-up raised has been answered by now.
     ReportBoxes(*boxes);

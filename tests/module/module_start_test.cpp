@@ -166,7 +166,8 @@ class CaseFolder {
   public:
     // moduleDirLength: length of the module folder's path with its final
     // backslash; 0 for a short one.
-    explicit CaseFolder(size_t moduleDirLength = 0) {
+    // lastPiece: length of the module folder's own name, when it matters.
+    explicit CaseFolder(size_t moduleDirLength = 0, size_t lastPiece = 0) {
         static int s_count = 0;
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
@@ -179,11 +180,14 @@ class CaseFolder {
         if (moduleDirLength) {
             EXPECT_LT(m_moduleDir.size() + 1, moduleDirLength)
                 << "temp folder too deep: " << m_root;
-            while (m_moduleDir.size() < moduleDirLength) {
-                const size_t left = moduleDirLength - m_moduleDir.size();
+            const size_t parentLength = moduleDirLength - (lastPiece ? lastPiece + 1 : 0);
+            while (m_moduleDir.size() < parentLength) {
+                const size_t left = parentLength - m_moduleDir.size();
                 const size_t piece = left > 120 ? 100 : left - 1;
                 m_moduleDir += std::string(piece, 'd') + "\\";
             }
+            if (lastPiece)
+                m_moduleDir += std::string(lastPiece, 'm') + "\\";
             EXPECT_EQ(moduleDirLength, m_moduleDir.size());
         }
         for (size_t pos = m_root.size(); pos < m_moduleDir.size(); ++pos) {
@@ -205,6 +209,9 @@ class CaseFolder {
     void Put(const std::string& source, const std::string& name) {
         Copy(source, m_moduleDir + name);
     }
+    void PutInParentFolder(const std::string& source, const std::string& name) {
+        Copy(source, ParentDir() + name);
+    }
     void PutInCurrentFolder(const std::string& source, const std::string& name) {
         Copy(source, m_cwd + name);
     }
@@ -213,8 +220,8 @@ class CaseFolder {
     // not finished after 30 s is ended and the case fails.
     Report Run(const char* mode = nullptr) {
         const std::string reportPath = m_cwd + "report.txt";
-        std::string command = "\"" + g_in.here + "module_host.exe\" \"" + reportPath + "\" \"" +
-                              m_moduleDir + "TAVORIN.dll\"";
+        std::string command =
+            "\"" + g_in.here + "module_host.exe\" \"" + reportPath + "\" \"" + ModulePath() + "\"";
         if (mode)
             command += std::string(" ") + mode;
         STARTUPINFOA si = {};
@@ -273,6 +280,15 @@ class CaseFolder {
 
     // Attributes
     const std::string& ModuleDir() const { return m_moduleDir; }
+    // The folder above the module's.
+    std::string ParentDir() const {
+        return m_moduleDir.substr(0, m_moduleDir.rfind('\\', m_moduleDir.size() - 2) + 1);
+    }
+    // A path over MAX_PATH loads only in the \\?\ form.
+    std::string ModulePath() const {
+        const std::string path = m_moduleDir + "TAVORIN.dll";
+        return path.size() < MAX_PATH ? path : "\\\\?\\" + path;
+    }
 
   private:
     static void MakeDir(const std::string& dir) {
@@ -482,6 +498,21 @@ TEST(LongPath, CommonLibraryPathOf260CharactersIsAbsent) {
     Report report = folder.Run();
     EXPECT_TRUE(report.boxes.empty()) << report.raw;
     EXPECT_EQ(GermanTypes(), report.types) << "the translation still fits";
+}
+
+TEST(LongPath, ModulePathOverTheLimitLooksNowhere) {
+    // GetModuleFileNameA cuts such a path inside the module's own folder
+    // name; the folder above must not be taken for the module's.
+    CaseFolder folder(301, 100);
+    ASSERT_LT(folder.ParentDir().size() + std::strlen(kCommon), size_t(MAX_PATH));
+    folder.PutInParentFolder(Here("module_variant_79.dll"), kTavorinl);
+    folder.PutInParentFolder(Here("module_otherarch.dll"), kCommon);
+    Report report = folder.Run();
+    if (report.load != "ok")
+        GTEST_SKIP() << "this system does not load from " << folder.ModulePath() << ": "
+                     << report.raw;
+    EXPECT_TRUE(report.boxes.empty()) << report.raw;
+    EXPECT_EQ(kEnglishTypes, report.types);
 }
 
 // Folder of a file, with its final backslash; Unix paths (from CTest) are

@@ -149,26 +149,6 @@ TEST(CommonLibrary, IsLookedForUntilLoadedThenNeverAgain) {
     }
 }
 
-TEST(LocalisedLibrary, AcceptedLibraryIsReturnedLoaded) {
-    ModuleFolder folder("german", "");
-    // The stand-in module has the product version of the German library.
-    char path[MAX_PATH];
-    GetModuleFileNameA(folder.m_hModule, path, MAX_PATH);
-    std::string dir = path;
-    dir.erase(dir.rfind('\\') + 1);
-    ASSERT_TRUE(CopyFileA(Res("tavorinl.dll").c_str(), (dir + "tavorinl.dll").c_str(), FALSE));
-    MessageBoxCatcher catcher;
-    HINSTANCE hGerman = LoadResourceDll(folder.m_hModule, "tavorinl.dll");
-    EXPECT_TRUE(catcher.m_boxes.empty());
-    ASSERT_NE(nullptr, hGerman);
-    EXPECT_EQ(hGerman, GetModuleHandleA((dir + "tavorinl.dll").c_str()));
-    char text[64] = "";
-    LoadStringA(hGerman, 8, text, sizeof text);
-    EXPECT_STREQ("Schnittbild", text);
-    FreeLibrary(hGerman);
-    DeleteFileA((dir + "tavorinl.dll").c_str());
-}
-
 // ---------------------------------------------------------------------------
 // The German library against the module's own resources
 
