@@ -1,0 +1,104 @@
+// The typical request against the stand-in storage over a store of real
+// folders and files: names, sizes and times come from the file system.
+#include "lookup_driver.h"
+#include "resource.h"
+#include "tavorin.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::string g_root;
+
+void MakeFolder(const std::string& path) {
+    CreateDirectoryA((g_root + path).c_str(), nullptr);
+}
+
+void MakeItem(const std::string& path, DWORD size, LONGLONG unixSeconds) {
+    HANDLE h =
+        CreateFileA((g_root + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    SetFilePointer(h, static_cast<LONG>(size), nullptr, FILE_BEGIN);
+    SetEndOfFile(h);
+    const ULONGLONG ticks = static_cast<ULONGLONG>(unixSeconds + 11644473600LL) * 10000000ULL;
+    FILETIME ft = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+}
+
+// Removes the store again, leaves first.
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + "\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+class StandInStore : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        g_root = std::string(temp) + "tavorin-lookup-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(g_root.c_str(), nullptr);
+        for (const char* folder :
+             {"\\C", "\\C\\PATTERNS", "\\C\\PATTERNS\\9", "\\C\\DATA", "\\3", "\\3\\ARCHIVE"})
+            MakeFolder(folder);
+        MakeItem("\\C\\PATTERNS\\9\\ABC", 1200, 1173449100); // 2007-03-09 14:05 UTC
+        MakeItem("\\C\\PATTERNS\\9\\ABD", 34, 1173431220);   // 09:07
+        MakeItem("\\C\\PATTERNS\\9\\XAB", 5, 1173449100);
+        _putenv(("KELVAST_STORE=" + g_root).c_str());
+    }
+    static void TearDownTestSuite() { RemoveTree(g_root); }
+};
+
+typedef std::vector<std::string> Texts;
+
+} // namespace
+
+TEST_F(StandInStore, TypicalRequestEndToEnd) {
+    char device[64] = "C:", area[256] = "PATTERNS", result[64] = "";
+    int type = 9;
+    int answer = -1;
+    DriveLookup(
+        [&] {
+            answer = AtLookupItem(device, area, &type, "",
+                                  LF_LOCAL_DRIVES | LF_DEVICE | LF_AREA | LF_TYPE, result);
+        },
+        [](const LookupWindow& w) {
+            EXPECT_EQ(w.Entries(IDC_DEVICE), (Texts{"3:", "C:"}));
+            EXPECT_EQ(w.Entries(IDC_AREA), (Texts{"DATA", "PATTERNS"}));
+            EXPECT_EQ(w.Selection(IDC_DATA_TYPE), "Marker");
+            EXPECT_EQ(w.Rows(), (std::vector<Row>{{"ABC", "07/03/09", "2:05 PM", "1200"},
+                                                  {"ABD", "07/03/09", "9:07 AM", "34"},
+                                                  {"XAB", "07/03/09", "2:05 PM", "5"}}));
+            w.SetPattern("A");
+            w.SetPattern("AB");
+            EXPECT_EQ(w.Names(), (Texts{"ABC", "ABD"}));
+            EXPECT_EQ(w.Text(IDC_ITEM_COUNT), "2");
+            w.SelectRows({1});
+            w.Send(w.Item(IDC_ITEM_LIST), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
+            EXPECT_TRUE(w.WaitClosed());
+        });
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(device, "C:");
+    EXPECT_STREQ(area, "PATTERNS");
+    EXPECT_EQ(type, 9);
+    EXPECT_STREQ(result, "ABD");
+}
