@@ -8,6 +8,13 @@
 
 extern AFX_MODULE_STATE g_moduleState;
 
+namespace {
+// A refused attach is followed by a detach notification, from the C runtime
+// and, by the documentation, from the loader as well: end the application
+// once.
+bool g_appRunning = false;
+} // namespace
+
 BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_moduleState.m_hCurrentInstanceHandle = hInstance;
@@ -16,11 +23,11 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
         // before any exported call can run. The caller's state is current
         // again once the guard goes out of scope.
         AFX_MAINTAIN_STATE2 state(&g_moduleState);
-        // A refused attach is followed by the detach notification, which
-        // ends the application.
+        g_appRunning = true;
         return AfxGetApp()->InitInstance();
     }
-    if (reason == DLL_PROCESS_DETACH) {
+    if (reason == DLL_PROCESS_DETACH && g_appRunning) {
+        g_appRunning = false;
         AFX_MAINTAIN_STATE2 state(&g_moduleState);
         AfxGetApp()->ExitInstance();
     }

@@ -13,15 +13,15 @@ class CWinApp {
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
+    // Attributes
+    const char* m_pszAppName;
+
     // Operations
     // Runs once at process attach with the module's state current; FALSE
     // makes the loading of the module fail.
     virtual BOOL InitInstance() { return TRUE; }
     // Runs once when the module ends, whatever InitInstance answered.
     virtual int ExitInstance() { return 0; }
-
-    // Attributes
-    const char* m_pszAppName;
 };
 
 // The module's one application object.
