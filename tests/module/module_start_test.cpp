@@ -10,8 +10,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -27,56 +27,21 @@ struct Inputs {
 const char kTavorinl[] = "tavorinl.dll";
 const char kCommon[] = "Dalquintoria.dll";
 
-const std::vector<std::string> kEnglishTypes = {"Alteration",
-                                                "Annotation",
-                                                "Block Buffer",
-                                                "Cut",
-                                                "Stored Digitize Data",
-                                                "Lay Limits",
-                                                "Layrule",
-                                                "Macro",
-                                                "Marker",
-                                                "Matching Rules",
-                                                "Model",
-                                                "Order",
-                                                "P-Cutter",
-                                                "P-Layrule-Search",
-                                                "P-Marker-Plot",
-                                                "P-Notch",
-                                                "P-Piece-Plot",
-                                                "P-User-Environ",
-                                                "Piece",
-                                                "Piece List",
-                                                "Plot",
-                                                "Rule Table",
-                                                "Size Code",
-                                                "Text"};
+// clang-format off
+const std::vector<std::string> kEnglishTypes = {
+    "Alteration", "Annotation", "Block Buffer", "Cut", "Stored Digitize Data", "Lay Limits",
+    "Layrule", "Macro", "Marker", "Matching Rules", "Model", "Order", "P-Cutter",
+    "P-Layrule-Search", "P-Marker-Plot", "P-Notch", "P-Piece-Plot", "P-User-Environ", "Piece",
+    "Piece List", "Plot", "Rule Table", "Size Code", "Text"};
 
 // As UTF-8; the host reports them in the process's ANSI code page.
-const std::vector<std::string> kGermanTypesUtf8 = {"Änderung",
-                                                   "Anmerkung",
-                                                   "Blockpuffer",
-                                                   "Schnitt",
-                                                   "Gespeicherte Digitalisierdaten",
-                                                   "Legegrenzen",
-                                                   "Legeregel",
-                                                   "Makro",
-                                                   "Schnittbild",
-                                                   "Abgleichregeln",
-                                                   "Modell",
-                                                   "Auftrag",
-                                                   "P-Zuschneider",
-                                                   "P-Legeregel-Suche",
-                                                   "P-Schnittbild-Plot",
-                                                   "P-Knipse",
-                                                   "P-Teile-Plot",
-                                                   "P-Benutzerumgebung",
-                                                   "Teil",
-                                                   "Teileliste",
-                                                   "Plotdatei",
-                                                   "Regeltabelle",
-                                                   "Größencode",
-                                                   "Textdatei"};
+const std::vector<std::string> kGermanTypesUtf8 = {
+    "Änderung", "Anmerkung", "Blockpuffer", "Schnitt", "Gespeicherte Digitalisierdaten",
+    "Legegrenzen", "Legeregel", "Makro", "Schnittbild", "Abgleichregeln", "Modell", "Auftrag",
+    "P-Zuschneider", "P-Legeregel-Suche", "P-Schnittbild-Plot", "P-Knipse", "P-Teile-Plot",
+    "P-Benutzerumgebung", "Teil", "Teileliste", "Plotdatei", "Regeltabelle", "Größencode",
+    "Textdatei"};
+// clang-format on
 
 std::string Ansi(const std::string& utf8) {
     wchar_t wide[256];
