@@ -85,6 +85,39 @@ TEST(ProductVersion, OnlyTheProductVersionDecides) {
 // another name) and, when given, a Dalquintoria.dll.
 class ModuleFolder {
   public:
+    // The common library stays loaded to the end of the process, so its
+    // folder outlives the test that made it; an earlier run's is removed
+    // here once it is an hour old (no run takes that long).
+    static void RemoveStaleFolders() {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        const ULONGLONG hourAgo =
+            ((ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime) - 3600ULL * 10000000ULL;
+        WIN32_FIND_DATAA data;
+        HANDLE hFind = FindFirstFileA((std::string(temp) + "tavorin-resdll-*").c_str(), &data);
+        if (hFind == INVALID_HANDLE_VALUE)
+            return;
+        do {
+            const ULONGLONG written = (ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                      data.ftLastWriteTime.dwLowDateTime;
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || written > hourAgo)
+                continue;
+            const std::string dir = std::string(temp) + data.cFileName + "\\";
+            WIN32_FIND_DATAA file;
+            HANDLE hFiles = FindFirstFileA((dir + "*.dll").c_str(), &file);
+            if (hFiles != INVALID_HANDLE_VALUE) {
+                do {
+                    DeleteFileA((dir + file.cFileName).c_str());
+                } while (FindNextFileA(hFiles, &file));
+                FindClose(hFiles);
+            }
+            RemoveDirectoryA(dir.c_str());
+        } while (FindNextFileA(hFind, &data));
+        FindClose(hFind);
+    }
+
     ModuleFolder(const char* tag, const std::string& common) {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
@@ -281,6 +314,7 @@ std::string WindowsPath(std::string path) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    ModuleFolder::RemoveStaleFolders();
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::string(argv[i]) == "--resdll")
             g_resdll = WindowsPath(argv[i + 1]) + "\\";
