@@ -75,5 +75,12 @@ prepare_wine() {
         timeout 60 wineserver -w
         touch "$WINEPREFIX/.tavorin-ready"
     fi
+    # Without a window manager Wine waits about 2 s for every managed window
+    # that closes; unmanaged windows close at once.
+    if [ ! -f "$WINEPREFIX/.tavorin-unmanaged" ]; then
+        timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        timeout 60 wineserver -w
+        touch "$WINEPREFIX/.tavorin-unmanaged"
+    fi
 }
 stop_wine() { timeout 30 wineserver -k 2>/dev/null; true; }
