@@ -22,10 +22,19 @@ void CopyChoice(const CLookup& dlg, int flags, char* device, char* area, int* ty
         *type = dlg.m_nType;
 }
 
+// A caller's missing argument would only be found when the dialog closes,
+// by a crash; it is turned away before anything opens.
+bool ArgumentsPresent(const char* device, const char* area, const int* type, const char* pattern,
+                      const void* result) {
+    return device && area && type && pattern && result;
+}
+
 } // namespace
 
 int AtLookupItem(char* device, char* area, int* type, const char* pattern, int flags,
                  char* result) {
+    if (!ArgumentsPresent(device, area, type, pattern, result))
+        return 0;
     AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
     CLookup dlg(device, area, *type, pattern, flags, nullptr, nullptr);
     if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
@@ -37,6 +46,9 @@ int AtLookupItem(char* device, char* area, int* type, const char* pattern, int f
 
 int AtLookupMultipleItem(char* device, char* area, int* type, const char* pattern, int flags,
                          CStringArray* results) {
+    // results may be null: the names are then dropped with the dialog.
+    if (!ArgumentsPresent(device, area, type, pattern, &flags))
+        return 0;
     AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
     CLookup dlg(device, area, *type, pattern, flags, results, nullptr);
     if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
