@@ -65,12 +65,30 @@ const std::string& StoreRoot() {
     return g_root;
 }
 
+// A name that can only mean an entry of the folder itself: no separators,
+// wildcards or drive colons, nothing the system would trim or read as
+// "." and "..". Only such names are looked up by path; the others are
+// compared with the folder's entries, so that no name reaches outside the
+// store.
+bool PlainName(const char* name) {
+    const size_t len = std::strlen(name);
+    if (len == 0 || name[0] == '.' || name[len - 1] == '.' || name[len - 1] == ' ')
+        return false;
+    return std::strpbrk(name, "/\\:*?\"<>|") == nullptr;
+}
+
 // folder's sub-folder named name, ignoring case, into path; false when
-// there is none. The exact spelling is tried before the folder is listed.
+// there is none. A plain name is tried by path first; where the file
+// system ignores case, that answer is final.
 bool FindFolder(const std::string& folder, const char* name, std::string& path) {
-    path.assign(folder).append(1, kPathSeparator).append(name);
-    if (IsFolder(path))
-        return true;
+    if (PlainName(name)) {
+        path.assign(folder).append(1, kPathSeparator).append(name);
+        if (IsFolder(path))
+            return true;
+#if defined(_WIN32)
+        return false;
+#endif
+    }
     bool found = false;
     ListFolders(folder, [&](const char* entry) {
         if (!found && strcasecmp(entry, name) == 0) {

@@ -114,3 +114,22 @@ TEST_F(ChangingStore, ItemAreaAndDeviceWalksSurviveChangesBetweenCalls) {
 }
 
 } // namespace
+
+namespace {
+
+// Area and device texts come from callers; none of them may lead the walk
+// to a folder outside the store.
+TEST_F(ChangingStore, NamesThatLeadOutsideTheStoreFindNothing) {
+    const fs::path outside = m_root.parent_path() / ("tavorin-outside-" + std::to_string(getpid()));
+    fs::create_directories(outside / "9");
+    std::ofstream(outside / "9" / "SECRET") << "x";
+    const std::string up = "../../" + outside.filename().string();
+    for (const std::string& area : {up, "AREA0/../" + up, std::string("./AREA0"), outside.string()})
+        EXPECT_EQ(ListFirstItem("C:", area.c_str(), 9, "*"), nullptr) << "area " << area;
+    EXPECT_NE(ListFirstItem("C:", "area0", 9, "*"), nullptr) << "a plain name ignores case";
+    EXPECT_EQ(CountAreas("..:"), 0u);
+    std::error_code ignored;
+    fs::remove_all(outside, ignored);
+}
+
+} // namespace
