@@ -4,6 +4,7 @@
 #include "kelvast.h"
 #include "tavorin.h"
 
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -39,16 +40,19 @@ class NoRedrawScope {
     CWnd& m_wnd;
 };
 
-// A modification time as text; empty when it has no local time (every
-// negative time) or does not fit the buffer.
-CString TimeText(__time64_t t, const char* pszFormat) {
-    struct tm local;
-    if (_localtime64_s(&local, &t) != 0)
-        return CString();
-    char buffer[128];
-    if (std::strftime(buffer, sizeof buffer, pszFormat, &local) == 0)
-        return CString();
-    return CString(buffer);
+// A modification time's local time, once per row for both of its columns.
+// Fails for every negative time.
+bool LocalTime(__time64_t t, struct tm* pLocal) {
+    return _localtime64_s(pLocal, &t) == 0;
+}
+
+// Formats into buffer; empty when there is no local time or the text does
+// not fit.
+const char* TimeText(bool hasLocal, const struct tm& local, const char* pszFormat,
+                     char (&buffer)[128]) {
+    if (!hasLocal || std::strftime(buffer, sizeof buffer, pszFormat, &local) == 0)
+        buffer[0] = '\0';
+    return buffer;
 }
 
 const int kColumnCount = 4;
@@ -222,11 +226,13 @@ void CLookup::Refresh(int bFromControls) {
              name = ListNextItem(), ++row) {
             m_list.InsertItem(LVIF_TEXT, row, name, 0, 0, 0, 0);
             const __time64_t modified = atc_last_mod_time; // widened with its sign
-            SetCell(row, 1, TimeText(modified, "%y/%m/%d"));
-            SetCell(row, 2, TimeText(modified, "%#I:%M %p"));
-            CString size;
-            size.Format("%d", static_cast<int>(atc_data_size));
-            SetCell(row, 3, size);
+            struct tm local;
+            const bool hasLocal = LocalTime(modified, &local);
+            char text[128];
+            SetCell(row, 1, TimeText(hasLocal, local, "%y/%m/%d", text));
+            SetCell(row, 2, TimeText(hasLocal, local, "%#I:%M %p", text));
+            std::snprintf(text, sizeof text, "%d", static_cast<int>(atc_data_size));
+            SetCell(row, 3, text);
         }
     }
 
