@@ -12,14 +12,19 @@ void CopyText(char* pszOut, const CString& text) {
     std::memcpy(pszOut, text.GetString(), static_cast<size_t>(text.GetLength()) + 1);
 }
 
-// What the flags ask for, in the fixed order device, area, type.
-void CopyChoice(const CLookup& dlg, int flags, char* device, char* area, int* type) {
+// Runs the dialog; when the user confirmed with at least one item chosen,
+// hands back what the flags ask for, in the fixed order device, area, type,
+// and answers true.
+bool RunAndCopyChoice(CLookup& dlg, int flags, char* device, char* area, int* type) {
+    if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
+        return false;
     if (flags & LF_DEVICE)
         CopyText(device, dlg.m_strDevice);
     if (flags & LF_AREA)
         CopyText(area, dlg.m_strArea);
     if (flags & LF_TYPE)
         *type = dlg.m_nType;
+    return true;
 }
 
 // A caller's missing argument would only be found when the dialog closes,
@@ -37,9 +42,8 @@ int AtLookupItem(char* device, char* area, int* type, const char* pattern, int f
         return 0;
     AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
     CLookup dlg(device, area, *type, pattern, flags, nullptr, nullptr);
-    if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
+    if (!RunAndCopyChoice(dlg, flags, device, area, type))
         return 0;
-    CopyChoice(dlg, flags, device, area, type);
     CopyText(result, dlg.m_pResults->GetAt(0));
     return 1;
 }
@@ -51,8 +55,5 @@ int AtLookupMultipleItem(char* device, char* area, int* type, const char* patter
         return 0;
     AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
     CLookup dlg(device, area, *type, pattern, flags, results, nullptr);
-    if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
-        return 0;
-    CopyChoice(dlg, flags, device, area, type);
-    return 1;
+    return RunAndCopyChoice(dlg, flags, device, area, type) ? 1 : 0;
 }
