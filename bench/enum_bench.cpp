@@ -1,10 +1,12 @@
 // The enumeration interface against direct calls of the storage interface,
 // in the same run, over a storage stub that costs next to nothing (so the
 // ratio shows everything the interface adds), and the heap allocations of
-// each enumeration call. Prints a piece of Markdown for the report.
-#include "bench_util.h"
+// each enumeration call. Prints a piece of Markdown for the report on
+// stdout, Google Benchmark's own table on stderr; takes Google Benchmark's
+// options (--benchmark_filter=..., --benchmark_out=...).
 #include "browse_state.h"
 #include "kelvast.h"
+#include "paired.h"
 #include "stub_storage.h"
 #include "tavorin.h"
 
@@ -80,13 +82,25 @@ void ItemWalkDirect() {
         g_sink += name[0] + atc_data_size + atc_last_mod_time;
 }
 
+// Walks of the device family also count the storage calls they make.
+void TimeDeviceWalks(benchmark::State& state, void (*walk)(), int calls) {
+    const long before = g_stubCounts;
+    TimeWalks(state, walk, calls);
+    state.counters["storage calls"] = benchmark::Counter(static_cast<double>(g_stubCounts - before),
+                                                         benchmark::Counter::kAvgIterations);
+}
+
 struct Family {
-    const char* name;
+    std::string name;
+    const char* label;
     void (*walk)();
     void (*direct)();
     const char* baseline;
-    int reps;
+    int calls; // interface calls of one walk
 };
+
+const int kRounds = 21;
+const double kMinTime = 0.01; // seconds of CPU time per round and side
 
 } // namespace
 
@@ -94,7 +108,10 @@ uint32_t PlatformLogicalDrives() {
     return kAllDrives;
 }
 
-int main() {
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
     StubStorageInit();
     int n = 0;
     for (int i = 1; i < 26; ++i)
@@ -120,41 +137,55 @@ int main() {
     for (int row = 0; row < kTypeCount; ++row)
         StubSetTypeRow(row, g_browse.typeTable[row].name, g_browse.typeTable[row].typeCode);
 
-    const Family families[] = {
-        {"areas (1,000)", AreaWalk, AreaWalkDirect, "`at_lookup_storage_areas`", 20},
-        {"devices (33 probes)", DeviceWalk, DeviceWalkDirect, "33 `at_count_storage_areas`", 2000},
-        {"types (24)", TypeWalk, TypeWalkDirect, "an opaque call per row of a copy of the table",
-         20000},
-        {"items (10,000)", ItemWalk, ItemWalkDirect, "`at_lookup_data`", 2},
+    Family families[] = {
+        {"areas", "areas (1,000)", AreaWalk, AreaWalkDirect, "`at_lookup_storage_areas`", 0},
+        {"devices", "devices (33 probes)", DeviceWalk, DeviceWalkDirect,
+         "33 `at_count_storage_areas`", 0},
+        {"types", "types (24)", TypeWalk, TypeWalkDirect,
+         "an opaque call per row of a copy of the table", 0},
+        {"items", "items (10,000)", ItemWalk, ItemWalkDirect, "`at_lookup_data`", 0},
     };
+    for (Family& f : families) {
+        f.walk();
+        f.calls = g_calls;
+    }
+    // A family's rounds run back to back, so that whatever the walk before
+    // left behind weighs on its first round only, not on one side of every
+    // pair.
+    for (const Family& f : families)
+        for (int round = 0; round < kRounds; ++round) {
+            const auto time = f.walk == DeviceWalk ? TimeDeviceWalks : TimeWalks;
+            benchmark::RegisterBenchmark((f.name + "/interface").c_str(), time, f.walk, f.calls)
+                ->MinTime(kMinTime);
+            benchmark::RegisterBenchmark((f.name + "/direct").c_str(), time, f.direct, f.calls)
+                ->MinTime(kMinTime);
+        }
+    PairReporter results;
+    benchmark::RunSpecifiedBenchmarks(&results);
+    benchmark::Shutdown();
 
     std::printf("| family | baseline | interface ns/call | direct ns/call | added ns/call | "
                 "ratio | within 1.05x | heap allocations per call |\n"
                 "|---|---|---|---|---|---|---|---|\n");
-    int deviceCalls = 0;
     for (const Family& f : families) {
-        f.walk(); // warm
-        const int calls = g_calls;
-        const bool device = f.walk == DeviceWalk;
         // A device walk is compared whole: its calls differ in number from
         // the storage calls it makes.
-        const double callsA = device ? 1 : calls, callsB = device ? 1 : calls;
-        const Pair p = Compare(f.walk, callsA, f.direct, callsB, f.reps);
-        const double allocs = AllocationsPerCall(f.walk, calls);
-        if (device) {
-            const long before = g_stubCounts;
-            f.walk();
-            deviceCalls = static_cast<int>(g_stubCounts - before);
-        }
+        const bool device = f.walk == DeviceWalk;
+        const double calls = device ? 1 : f.calls;
+        const PairReporter::Pair p =
+            results.Compare(f.name + "/interface", calls, f.name + "/direct", calls);
+        if (!p.measured)
+            continue;
         const double added = device ? (p.a - p.b) / kDeviceProbes : p.a - p.b;
-        std::printf("| %s | %s | %.1f%s | %.1f%s | %.1f%s | %.3f | %s | %.3g |\n", f.name,
+        std::printf("| %s | %s | %.1f%s | %.1f%s | %.1f%s | %.3f | %s | %.3g |\n", f.label,
                     f.baseline, p.a, device ? " per walk" : "", p.b, device ? " per walk" : "",
-                    added, device ? " per probe" : "", p.ratio, Verdict(p.ratio, 1.05), allocs);
+                    added, device ? " per probe" : "", p.ratio, Verdict(p.ratio, 1.05),
+                    results.Counter(f.name + "/interface", "allocs/call"));
     }
     std::printf("\nDevice walk (drives B: to Z: present, devices 3 and 7 marked failed, flags "
-                "`LF_LOCAL_DRIVES`): **%d storage calls** (expected %d: 25 drives B: to Z: and "
+                "`LF_LOCAL_DRIVES`): **%.0f storage calls** (expected %d: 25 drives B: to Z: and "
                 "8 unmarked numbered devices; A: and marked devices cost none).\n",
-                deviceCalls, kDeviceProbes);
+                results.Counter("devices/interface", "storage calls"), kDeviceProbes);
     std::printf("\nOne-time allocations, outside the figures above: first connection %ld, "
                 "loading the 24 type names on the first `ListFirstType` %ld.\n",
                 connectAllocations, typeLoadAllocations);
