@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -105,21 +106,32 @@ void DeviceWalkDirect() {
     }
 }
 
+// Two walks compared, a against b, each a benchmark named name/aName and
+// name/bName.
 struct Family {
     std::string name;
     const char* label;
-    void (*walk)();
-    void (*direct)();
+    void (*a)();
+    const char* aName;
+    void (*b)();
+    const char* bName;
+    int reps; // walks per round and side
+
+    std::string A() const { return name + "/" + aName; }
+    std::string B() const { return name + "/" + bName; }
 };
 
+// Rounds are short, a few milliseconds: a long run of one walk slows the file
+// system calls of the run after it (the stand-in's walk ran half as slow
+// again after 100 ms of `readdir` alone), which long rounds would charge to
+// one side of a pair.
 const int kRounds = 11;
-const double kMinTime = 0.05; // seconds of CPU time per round and side
 
-void Register(const std::string& name, void (*walk)()) {
+void Register(const std::string& name, void (*walk)(), int reps) {
     // Each walk counts as one call here but for the allocations of the
     // stand-in's item walk, reported per `at_lookup_data` call.
     const int calls = walk == StoreItemWalk ? kItems + 1 : 1;
-    benchmark::RegisterBenchmark(name.c_str(), TimeWalks, walk, calls)->MinTime(kMinTime);
+    benchmark::RegisterBenchmark(name.c_str(), TimeWalks, walk, calls)->Iterations(reps);
 }
 
 } // namespace
@@ -139,53 +151,49 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const Family families[] = {
-        {"areas", "areas (1,000 folders)", AreaWalk, AreaWalkDirect},
-        {"devices", "devices (C: and 0: to 9:)", DeviceWalk, DeviceWalkDirect},
-        {"items", "items (10,000 files)", ItemWalk, StoreItemWalk},
+    const std::vector<Family> walks = {
+        {"areas", "areas (1,000 folders)", AreaWalk, "interface", AreaWalkDirect, "stand-in", 10},
+        {"devices", "devices (C: and 0: to 9:)", DeviceWalk, "interface", DeviceWalkDirect,
+         "stand-in", 20},
+        {"items", "items (10,000 files)", ItemWalk, "interface", StoreItemWalk, "stand-in", 2},
+    };
+    const std::vector<Family> listings = {
+        {"sized", "`readdir` + `fstatat` per file (names, sizes, times: what the walk hands out)",
+         StoreItemWalk, "stand-in", ListWithSizes, "readdir+fstatat", 2},
+        {"names", "`readdir` alone (names only)", StoreItemWalk, "stand-in", ListNames, "readdir",
+         2},
     };
     // A family's rounds run back to back, so that whatever the walk before
     // left behind (caches, the file system's state) weighs on its first
     // round only, not on one side of every pair.
-    for (const Family& f : families)
-        for (int round = 0; round < kRounds; ++round) {
-            Register(f.name + "/interface", f.walk);
-            Register(f.name + "/stand-in", f.direct);
-        }
-    // The stand-in's walk between the two listings it is compared with.
-    for (int round = 0; round < kRounds; ++round) {
-        Register("listing/readdir+fstatat", ListWithSizes);
-        Register("listing/stand-in", StoreItemWalk);
-        Register("listing/readdir", ListNames);
-    }
+    for (const auto* families : {&walks, &listings})
+        for (const Family& f : *families)
+            for (int round = 0; round < kRounds; ++round) {
+                Register(f.A(), f.a, f.reps);
+                Register(f.B(), f.b, f.reps);
+            }
     PairReporter results;
     benchmark::RunSpecifiedBenchmarks(&results);
     benchmark::Shutdown();
 
+    const auto rows = [&results](const std::vector<Family>& families, double goal) {
+        for (const Family& f : families) {
+            const PairReporter::Pair p = results.Compare(f.A(), 1, f.B(), 1);
+            if (p.measured)
+                std::printf("| %s | %.3f | %.3f | %.3f | %s |\n", f.label, p.a / 1e6, p.b / 1e6,
+                            p.ratio, Verdict(p.ratio, goal));
+        }
+    };
     std::printf("| walk over the stand-in | interface ms | direct stand-in ms | ratio | within "
                 "1.05x |\n|---|---|---|---|---|\n");
-    for (const Family& f : families) {
-        const PairReporter::Pair p =
-            results.Compare(f.name + "/interface", 1, f.name + "/stand-in", 1);
-        if (p.measured)
-            std::printf("| %s | %.3f | %.3f | %.3f | %s |\n", f.label, p.a / 1e6, p.b / 1e6,
-                        p.ratio, Verdict(p.ratio, 1.05));
-    }
-
-    const PairReporter::Pair sized =
-        results.Compare("listing/stand-in", 1, "listing/readdir+fstatat", 1);
-    const PairReporter::Pair names = results.Compare("listing/stand-in", 1, "listing/readdir", 1);
-    const double walkAllocs = results.Counter("listing/stand-in", "allocs/call");
+    rows(walks, 1.05);
     std::printf("\nStand-in item walk of one folder of %d files (`at_lookup_data` from mode 0 to "
                 "the end, sorted, with size and time) against a plain listing of the same "
                 "folder:\n\n| baseline | stand-in ms | listing ms | ratio | within 1.5x |\n"
                 "|---|---|---|---|---|\n",
                 kItems);
-    std::printf("| `readdir` + `fstatat` per file (names, sizes, times: what the walk hands "
-                "out) | %.3f | %.3f | %.3f | %s |\n",
-                sized.a / 1e6, sized.b / 1e6, sized.ratio, Verdict(sized.ratio, 1.5));
-    std::printf("| `readdir` alone (names only) | %.3f | %.3f | %.3f | %s |\n", names.a / 1e6,
-                names.b / 1e6, names.ratio, Verdict(names.ratio, 1.5));
+    rows(listings, 1.5);
+    const double walkAllocs = results.Counter("sized/stand-in", "allocs/call");
     std::printf("\nStand-in heap allocations per `at_lookup_data` call over a whole walk: %.4f "
                 "(%.0f in all for %d calls).\n",
                 walkAllocs, walkAllocs * (kItems + 1), kItems + 1);
