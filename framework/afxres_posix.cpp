@@ -8,7 +8,8 @@ AFX_MODULE_STATE g_moduleState = {
 };
 
 bool AfxLoadString(unsigned int nID, CString& rText) {
-    const auto* table = static_cast<const AfxStringTable*>(AfxGetModuleState()->m_hCurrentResourceHandle);
+    const auto* table =
+        static_cast<const AfxStringTable*>(AfxGetModuleState()->m_hCurrentResourceHandle);
     if (!table)
         return false;
     for (size_t i = 0; i < table->count; ++i) {
@@ -20,4 +21,6 @@ bool AfxLoadString(unsigned int nID, CString& rText) {
     return false;
 }
 
-bool CString::LoadString(unsigned int nID) { return AfxLoadString(nID, *this); }
+bool CString::LoadString(unsigned int nID) {
+    return AfxLoadString(nID, *this);
+}

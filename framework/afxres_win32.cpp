@@ -29,4 +29,6 @@ bool AfxLoadString(unsigned int nID, CString& rText) {
     return true;
 }
 
-bool CString::LoadString(unsigned int nID) { return AfxLoadString(nID, *this); }
+bool CString::LoadString(unsigned int nID) {
+    return AfxLoadString(nID, *this);
+}

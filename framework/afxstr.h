@@ -19,7 +19,9 @@ class CException {
 
 class CInvalidArgException : public CException {};
 
-[[noreturn]] inline void AfxThrowInvalidArgException() { throw CInvalidArgException(); }
+[[noreturn]] inline void AfxThrowInvalidArgException() {
+    throw CInvalidArgException();
+}
 
 class CString {
   public:

@@ -49,9 +49,13 @@ Fake& F() {
     return *fake;
 }
 
-std::string Text(const char* s) { return s ? s : "(null)"; }
+std::string Text(const char* s) {
+    return s ? s : "(null)";
+}
 
-void Record(const std::string& line) { F().calls.push_back(line); }
+void Record(const std::string& line) {
+    F().calls.push_back(line);
+}
 
 // Copies text into a buffer of size bytes when it fits with its NUL.
 bool CopyOut(char* out, size_t size, const std::string& text) {
@@ -70,7 +74,9 @@ void fake_reset(void) {
     F() = Fake();
     F().probe = probe;
 }
-void fake_set_connect_result(int result) { F().connectResult = result; }
+void fake_set_connect_result(int result) {
+    F().connectResult = result;
+}
 void fake_set_network_name(const char* name) {
     F().networkNameSet = name != nullptr;
     F().networkName = Text(name);
@@ -84,7 +90,9 @@ void fake_set_count(const char* pattern, int result, unsigned long count) {
 void fake_add_item(const char* path, int type, const char* name, int size, int modTime) {
     F().items.push_back(Item{Text(path), type, Text(name), size, modTime});
 }
-int fake_call_count(void) { return static_cast<int>(F().calls.size()); }
+int fake_call_count(void) {
+    return static_cast<int>(F().calls.size());
+}
 const char* fake_call(int index) {
     if (index < 0 || index >= fake_call_count())
         return nullptr;
@@ -97,8 +105,12 @@ int fake_count_calls(const char* prefix) {
         n += c.compare(0, len, prefix) == 0;
     return n;
 }
-void* fake_state_at_set_network(void) { return F().stateAtSetNetwork; }
-void fake_set_state_probe(void* (*probe)(void)) { F().probe = probe; }
+void* fake_state_at_set_network(void) {
+    return F().stateAtSetNetwork;
+}
+void fake_set_state_probe(void* (*probe)(void)) {
+    F().probe = probe;
+}
 
 int at_connect_to_network(void) {
     Record("connect");
