@@ -21,9 +21,10 @@ char* ItemResult(int storageResult) {
 char* ListFirstItem(const char* device, const char* area, int type, const char* pattern) {
     EnsureConnected();
     g_browse.itemType = type;
-    if (!pattern || std::strlen(pattern) >= sizeof g_browse.itemPattern)
+    const size_t patternLen = pattern ? std::strlen(pattern) : 0;
+    if (!pattern || patternLen >= sizeof g_browse.itemPattern)
         return nullptr; // longer than the walk can hold: refused, not cut
-    std::strcpy(g_browse.itemPattern, pattern);
+    std::memcpy(g_browse.itemPattern, pattern, patternLen + 1);
 
     if (!device || !area)
         return nullptr;
