@@ -116,19 +116,12 @@ BOOL CLookup::OnInitDialog() {
                      this, IDC_TOOLBAR);
 
     m_toolbar.AddBitmap(2, IDB_VIEW_BUTTONS);
-    TBBUTTON buttons[2] = {};
-    buttons[0].iBitmap = 0;
-    buttons[0].idCommand = ID_SET_DETAILS;
-    buttons[0].fsState = TBSTATE_ENABLED;
-    buttons[0].fsStyle = TBSTYLE_BUTTON;
-    buttons[0].dwData = 0;
-    buttons[0].iString = 0;
-    buttons[1].iBitmap = 1;
-    buttons[1].idCommand = ID_SET_LIST;
-    buttons[1].fsState = TBSTATE_ENABLED;
-    buttons[1].fsStyle = TBSTYLE_BUTTON;
-    buttons[1].dwData = 1;
-    buttons[1].iString = 1;
+    // Image, command, state, style, data word, string index; no captions:
+    // each button is known by its image and its tooltip.
+    TBBUTTON buttons[2] = {
+        {0, ID_SET_DETAILS, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+        {1, ID_SET_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 1, 1},
+    };
     ::SendMessageA(m_toolbar.m_hWnd, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(buttons));
 
     for (int i = 0; i < kColumnCount; ++i) {
