@@ -54,7 +54,9 @@ inline void EnsureConnected() {
 // go: the device walk's probe, made for up to 35 devices per walk.
 unsigned long CountDeviceAreas(char deviceChar);
 
-// Platform seam: bit n set when drive letter 'A' + n exists.
+// Platform seam: bit n set when drive letter 'A' + n exists. Windows asks
+// GetLogicalDrives; POSIX has no drive letters and reports drive C: alone
+// (bit 2), so that a store's C folder is reachable there too.
 uint32_t PlatformLogicalDrives();
 
 #endif
