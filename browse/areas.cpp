@@ -42,16 +42,21 @@ char* AreaNameAfterDevice() {
     return name;
 }
 
+// The storage's count for the pattern in areaPattern; 0 when it fails.
+unsigned long CountForAreaPattern() {
+    at_count_t count = 0;
+    if (at_count_storage_areas(g_browse.areaPattern, &count) != 1)
+        return 0;
+    return count;
+}
+
 } // namespace
 
 unsigned long CountAreas(const char* device) {
     EnsureConnected();
     if (!BuildAreaPattern(device))
         return 0;
-    at_count_t count = 0;
-    if (at_count_storage_areas(g_browse.areaPattern, &count) != 1)
-        return 0;
-    return count;
+    return CountForAreaPattern();
 }
 
 unsigned long CountDeviceAreas(char deviceChar) {
@@ -61,10 +66,7 @@ unsigned long CountDeviceAreas(char deviceChar) {
     p[1] = ':';
     p[2] = '*';
     p[3] = '\0';
-    at_count_t count = 0;
-    if (at_count_storage_areas(g_browse.areaPattern, &count) != 1)
-        return 0;
-    return count;
+    return CountForAreaPattern();
 }
 
 char* ListFirstArea(const char* device) {
