@@ -6,6 +6,8 @@
 #include "fake_kelvast.h"
 #include "tavorin.h"
 
+#include "fuzz_check.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
@@ -19,16 +21,6 @@ namespace {
 
 uint32_t g_driveMask = 1u << 2;
 int g_connectCalls = 0; // over the life of the process
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "enum_fuzzer: %s\n", what);
-    std::abort();
-}
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond))                                                                               \
-            Fail(#cond);                                                                           \
-    } while (0)
 
 // A text in a heap block of exactly its size, so that reading past its
 // terminator is caught.

@@ -5,6 +5,8 @@
 #include "kelvast.h"
 #include "wildcard.h"
 
+#include "fuzz_check.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cctype>
@@ -18,16 +20,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "store_fuzzer: %s\n", what);
-    std::abort();
-}
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond))                                                                               \
-            Fail(#cond);                                                                           \
-    } while (0)
 
 // Textbook matcher: match[i][j] when pattern[i..] matches name[j..].
 bool ReferenceMatch(const std::string& pattern, const std::string& name) {

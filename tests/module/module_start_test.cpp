@@ -6,6 +6,8 @@
 //
 // Usage: module_start_test --tavorin <TAVORIN.dll> --kelvast <Kelvast.dll>
 //                          --resdll <folder of tavorinl.dll, Dalquintoria.dll>
+#include "windows_path.h"
+
 #include "gtest/gtest.h"
 
 #include <windows.h>
@@ -478,18 +480,6 @@ TEST(LongPath, ModulePathOverTheLimitLooksNowhere) {
                      << report.raw;
     EXPECT_TRUE(report.boxes.empty()) << report.raw;
     EXPECT_EQ(kEnglishTypes, report.types);
-}
-
-// Folder of a file, with its final backslash; Unix paths (from CTest) are
-// reached through Wine's Z: drive.
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include "resource.h"
 #include "version.h"
 
+#include "windows_path.h"
+
 #include "gtest/gtest.h"
 
 #include <windows.h>
@@ -297,17 +299,6 @@ TEST(GermanLibrary, CarriesEveryStringAndTheBitmap) {
     const std::vector<unsigned char> bitmap = own.Data(RT_BITMAP, IDB_VIEW_BUTTONS);
     EXPECT_FALSE(bitmap.empty());
     EXPECT_EQ(bitmap, german.Data(RT_BITMAP, IDB_VIEW_BUTTONS));
-}
-
-// Unix paths (from CTest) are reached through Wine's Z: drive.
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
 }
 
 } // namespace
