@@ -148,7 +148,10 @@ class CDialog : public CWnd {
     // Runs the dialog of template m_nIDTemplate from the current module
     // state's resource source; answers the EndDialog result, or -1 when the
     // dialog could not be made. An exception raised by a handler ends the
-    // dialog and is raised again here, once the window is gone.
+    // dialog and is raised again here, once the window is gone. Without a
+    // parent, the dialog is owned by this thread's active top-level window,
+    // which it disables while it runs; it opens centred over its owner, or
+    // on the screen's work area when there is none, in front.
     virtual INT_PTR DoModal();
 
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
@@ -166,6 +169,8 @@ class CDialog : public CWnd {
     DECLARE_MESSAGE_MAP()
 
   private:
+    static HWND GetDefaultOwner();
+    void CenterOverOwner();
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -213,9 +218,8 @@ class CListCtrl : public CWnd {
     BOOL GetItem(LVITEMA* pItem) const {
         return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
     }
-    BOOL SetItem(const LVITEMA* pItem) {
-        return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
-    }
+    // Makes a virtual list (LVS_OWNERDATA) hold nItems rows.
+    void SetItemCount(int nItems) { SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems)); }
 
     // Operations
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn) {

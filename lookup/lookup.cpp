@@ -4,9 +4,7 @@
 #include "kelvast.h"
 #include "tavorin.h"
 
-#include <cstdio>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -40,22 +38,7 @@ class NoRedrawScope {
     CWnd& m_wnd;
 };
 
-// A modification time's local time, once per row for both of its columns.
-// Fails for every negative time.
-bool LocalTime(__time64_t t, struct tm* pLocal) {
-    return _localtime64_s(pLocal, &t) == 0;
-}
-
-// Formats into buffer; empty when there is no local time or the text does
-// not fit.
-const char* TimeText(bool hasLocal, const struct tm& local, const char* pszFormat,
-                     char (&buffer)[128]) {
-    if (!hasLocal || std::strftime(buffer, sizeof buffer, pszFormat, &local) == 0)
-        buffer[0] = '\0';
-    return buffer;
-}
-
-const int kColumnCount = 4;
+const int kColumnCount = CItemRows::kColumnCount;
 const int kColumnWidth = 100;
 const int kResultTextSize = 50;
 const char kLocalComputer[] = "\\\\.";
@@ -70,6 +53,9 @@ ON_CBN_SELCHANGE(IDC_DATA_TYPE, OnFilterChanged)
 ON_CBN_SELENDOK(IDC_AREA, OnFilterChanged)
 ON_CBN_SELENDOK(IDC_DEVICE, OnFilterChanged)
 ON_NOTIFY(NM_DBLCLK, IDC_ITEM_LIST, OnDblclkItemList)
+ON_NOTIFY(LVN_GETDISPINFOA, IDC_ITEM_LIST, OnGetDispInfo)
+ON_NOTIFY(LVN_ODFINDITEMA, IDC_ITEM_LIST, OnFindItem)
+ON_NOTIFY(LVN_ODFINDITEMW, IDC_ITEM_LIST, OnFindItem)
 END_MESSAGE_MAP()
 
 CLookup::CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
@@ -96,6 +82,7 @@ void CLookup::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CLookup::OnInitDialog() {
     CDialog::OnInitDialog();
+    ReplaceItemListByVirtualList();
 
     if (!(m_nFlags & LF_DEVICE))
         m_cbDevice.EnableWindow(FALSE);
@@ -159,13 +146,31 @@ BOOL CLookup::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     return CDialog::OnNotify(wParam, lParam, pResult);
 }
 
-void CLookup::SetCell(int nRow, int nColumn, const char* pszText) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = nRow;
-    item.iSubItem = nColumn;
-    item.pszText = const_cast<char*>(pszText);
-    m_list.SetItem(&item);
+void CLookup::ReplaceItemListByVirtualList() {
+    // Only a list made with LVS_OWNERDATA keeps no rows of its own, and the
+    // style cannot be given to a list that exists: a new list takes the
+    // template's list's id, place, styles, font and place in the tab order,
+    // so that a localised template's list is replaced the same way.
+    HWND hOld = m_list.m_hWnd;
+    const DWORD style = static_cast<DWORD>(::GetWindowLongA(hOld, GWL_STYLE)) | LVS_OWNERDATA;
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongA(hOld, GWL_EXSTYLE));
+    RECT rect;
+    ::GetWindowRect(hOld, &rect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    char title[64] = "";
+    ::GetWindowTextA(hOld, title, sizeof title);
+    HWND hNew = ::CreateWindowExA(
+        exStyle, WC_LISTVIEWA, title, style, rect.left, rect.top, rect.right - rect.left,
+        rect.bottom - rect.top, m_hWnd, reinterpret_cast<HMENU>(INT_PTR(::GetDlgCtrlID(hOld))),
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE)), nullptr);
+    if (!hNew)
+        return; // the template's list serves, filled row by row
+    ::SendMessageA(hNew, WM_SETFONT, ::SendMessageA(hOld, WM_GETFONT, 0, 0), FALSE);
+    ::SendMessageA(hNew, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                   ::SendMessageA(hOld, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    ::SetWindowPos(hNew, hOld, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::DestroyWindow(hOld);
+    m_list.Attach(hNew);
 }
 
 void CLookup::Refresh(int bFromControls) {
@@ -213,20 +218,18 @@ void CLookup::Refresh(int bFromControls) {
 
     // The item walk refuses a pattern longer than it holds (23 characters):
     // the list then stays empty and the user can go on editing the pattern.
+    m_rows.RemoveAll();
     if (m_cbArea.GetCurSel() != CB_ERR) {
-        int row = 0;
         for (const char* name = ListFirstItem(m_strDevice, m_strArea, m_nType, m_strItemName); name;
-             name = ListNextItem(), ++row) {
-            m_list.InsertItem(LVIF_TEXT, row, name, 0, 0, 0, 0);
-            const __time64_t modified = atc_last_mod_time; // widened with its sign
-            struct tm local;
-            const bool hasLocal = LocalTime(modified, &local);
-            char text[128];
-            SetCell(row, 1, TimeText(hasLocal, local, "%y/%m/%d", text));
-            SetCell(row, 2, TimeText(hasLocal, local, "%#I:%M %p", text));
-            std::snprintf(text, sizeof text, "%d", static_cast<int>(atc_data_size));
-            SetCell(row, 3, text);
-        }
+             name = ListNextItem())
+            m_rows.Add(name, atc_last_mod_time, atc_data_size);
+    }
+    if (::GetWindowLongA(m_list.m_hWnd, GWL_STYLE) & LVS_OWNERDATA) {
+        m_list.SetItemCount(m_rows.GetCount());
+    } else {
+        // No virtual list could be made: rows whose texts the list asks for.
+        for (int row = 0; row < m_rows.GetCount(); ++row)
+            m_list.InsertItem(LVIF_TEXT, row, LPSTR_TEXTCALLBACKA, 0, 0, 0, 0);
     }
 
     CString count;
@@ -237,11 +240,53 @@ void CLookup::Refresh(int bFromControls) {
 void CLookup::OnSetDetails() {
     const LONG style = ::GetWindowLongA(m_list.m_hWnd, GWL_STYLE);
     ::SetWindowLongA(m_list.m_hWnd, GWL_STYLE, (style & ~LVS_SMALLICON) | LVS_REPORT);
+    ShowNewItemListView();
 }
 
 void CLookup::OnSetList() {
     const LONG style = ::GetWindowLongA(m_list.m_hWnd, GWL_STYLE);
     ::SetWindowLongA(m_list.m_hWnd, GWL_STYLE, style | LVS_LIST);
+    ShowNewItemListView();
+}
+
+void CLookup::ShowNewItemListView() {
+    // A list view told its new view through its style alone keeps the old
+    // view's layout on the screen (rows under the header, empty cells)
+    // until something repaints it: lay it out again and paint it now.
+    ::SetWindowPos(m_list.m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    ::RedrawWindow(m_list.m_hWnd, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void CLookup::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult) {
+    // Written into the list's own buffer, cut to its size: a caller of
+    // LVM_GETITEMTEXT reads the text from there.
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
+    if (item.mask & LVIF_TEXT)
+        m_rows.GetCellText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
+    *pResult = 0;
+}
+
+void CLookup::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult) {
+    // The two forms differ only in the text; some list views ask a window
+    // of 8-bit text in the 16-bit form (Wine does, for the keyboard
+    // search). The names are in the ANSI code page: so is the text sought.
+    const NMLVFINDITEMA* pFind = reinterpret_cast<NMLVFINDITEMA*>(pNMHDR);
+    const UINT flags = pFind->lvfi.flags;
+    *pResult = -1;
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || !pFind->lvfi.psz)
+        return;
+    char text[kResultTextSize] = "";
+    const char* pszText = pFind->lvfi.psz;
+    if (pNMHDR->code == static_cast<UINT>(LVN_ODFINDITEMW)) {
+        const wchar_t* pszWide = reinterpret_cast<const NMLVFINDITEMW*>(pNMHDR)->lvfi.psz;
+        if (!::WideCharToMultiByte(CP_ACP, 0, pszWide, -1, text, sizeof text, nullptr, nullptr))
+            return; // longer than any name: nothing begins with it
+        pszText = text;
+    }
+    *pResult =
+        m_rows.Find(pszText, pFind->iStart, (flags & LVFI_PARTIAL) != 0, (flags & LVFI_WRAP) != 0);
 }
 
 void CLookup::OnFilterChanged() {

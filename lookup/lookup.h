@@ -4,6 +4,7 @@
 #define LOOKUP_H
 
 #include "afxwin.h"
+#include "item_rows.h"
 #include "resource.h"
 
 class CLookup : public CDialog {
@@ -45,9 +46,16 @@ class CLookup : public CDialog {
     void OnSetList();
     void OnFilterChanged();
     void OnDblclkItemList(NMHDR* pNMHDR, LRESULT* pResult);
+    // The virtual item list asks for a cell's text, and for the row whose
+    // name begins with what the user typed into it.
+    void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnFindItem(NMHDR* pNMHDR, LRESULT* pResult);
 
   private:
-    void SetCell(int nRow, int nColumn, const char* pszText);
+    void ReplaceItemListByVirtualList();
+    void ShowNewItemListView();
+
+    CItemRows m_rows; // what the item list shows, in walk order
 };
 
 #endif

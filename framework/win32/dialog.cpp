@@ -1,6 +1,8 @@
 // The modal dialog: its run, its window procedure and its data exchange.
 #include "afxwin.h"
 
+#include <algorithm>
+
 BEGIN_MESSAGE_MAP(CDialog, CCmdTarget)
 ON_COMMAND(IDOK, OnOK)
 ON_COMMAND(IDCANCEL, OnCancel)
@@ -19,17 +21,57 @@ INT_PTR CDialog::DoModal() {
     ::InitCommonControlsEx(&icc);
 
     HINSTANCE hResource = AfxGetModuleState()->m_hCurrentResourceHandle;
-    HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : GetDefaultOwner();
+    const bool bOwnerWasEnabled = hOwner && ::IsWindowEnabled(hOwner);
     m_pendingException = nullptr;
-    const INT_PTR nResult = ::DialogBoxParamA(hResource, MAKEINTRESOURCEA(m_nIDTemplate), hParent,
+    const INT_PTR nResult = ::DialogBoxParamA(hResource, MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
                                               DialogProc, reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
+    // EndDialog hands the owner back its input and the activation; a run
+    // that could not start, or one ended by an exception, must not leave
+    // the caller's window disabled or behind another program's.
+    if (bOwnerWasEnabled && ::IsWindow(hOwner)) {
+        ::EnableWindow(hOwner, TRUE);
+        if (::GetActiveWindow() != hOwner)
+            ::SetActiveWindow(hOwner);
+    }
     if (m_pendingException) {
         std::exception_ptr pending = m_pendingException;
         m_pendingException = nullptr;
         std::rethrow_exception(pending);
     }
     return nResult;
+}
+
+HWND CDialog::GetDefaultOwner() {
+    // The window the user works in on this thread: a dialog owned by no
+    // window would leave it usable, and could open behind it.
+    HWND hActive = ::GetActiveWindow();
+    return hActive ? ::GetAncestor(hActive, GA_ROOT) : nullptr;
+}
+
+void CDialog::CenterOverOwner() {
+    RECT dialog;
+    ::GetWindowRect(m_hWnd, &dialog);
+    HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
+    const bool bOverOwner = hOwner && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromWindow(bOverOwner ? hOwner : m_hWnd, MONITOR_DEFAULTTOPRIMARY),
+                      &monitor);
+    const RECT& work = monitor.rcWork;
+    RECT around = work;
+    if (bOverOwner)
+        ::GetWindowRect(hOwner, &around);
+    const int cx = dialog.right - dialog.left;
+    const int cy = dialog.bottom - dialog.top;
+    int x = around.left + (around.right - around.left - cx) / 2;
+    int y = around.top + (around.bottom - around.top - cy) / 2;
+    // An owner near an edge of the screen must not push the dialog off it;
+    // its caption stays reachable when the dialog is larger than the screen.
+    x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - cx));
+    y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - cy));
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -61,8 +103,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: {
+        const BOOL bDefaultFocus = OnInitDialog();
+        CenterOverOwner();
+        ::SetForegroundWindow(m_hWnd);
+        return bDefaultFocus;
+    }
     case WM_COMMAND:
         return OnCommand(wParam, lParam);
     case WM_NOTIFY: {

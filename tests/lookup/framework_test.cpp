@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ class CProbe : public CDialog {
     CEdit m_edit;
     bool m_throwOnInit = false;
 
+    // Seen once the modal run shows the dialog, then the run ends this way.
+    enum End { kNone, kOk, kCancel, kThrow } m_endAfterLook = kNone;
+    HWND m_ownerSeen = nullptr, m_foregroundSeen = nullptr;
+    BOOL m_ownerEnabledSeen = TRUE;
+    RECT m_rectSeen = {};
+
   protected:
     DECLARE_MESSAGE_MAP()
 
@@ -44,6 +51,10 @@ class CProbe : public CDialog {
         if (m_throwOnInit)
             AfxThrowInvalidArgException();
         SetTimer(m_hWnd, 1, 5000, EndForgottenDialog);
+        if (m_endAfterLook != kNone) {
+            ::PostMessageA(m_hWnd, WM_COMMAND, 1005, 0);
+            return TRUE;
+        }
         auto command = [&](int id, int code) { SendMessage(WM_COMMAND, MAKEWPARAM(id, code), 0); };
         command(1000, 0);
         command(1000, CBN_SELENDOK);
@@ -60,6 +71,15 @@ class CProbe : public CDialog {
     void OnSecond() { m_calls.push_back("second"); }
     void OnSelEndOk() { m_calls.push_back("selendok"); }
     void OnThrow() { AfxThrowInvalidArgException(); }
+    void OnLookAround() {
+        m_ownerSeen = ::GetWindow(m_hWnd, GW_OWNER);
+        m_ownerEnabledSeen = m_ownerSeen ? ::IsWindowEnabled(m_ownerSeen) : TRUE;
+        m_foregroundSeen = ::GetForegroundWindow();
+        ::GetWindowRect(m_hWnd, &m_rectSeen);
+        if (m_endAfterLook == kThrow)
+            AfxThrowInvalidArgException();
+        EndDialog(m_endAfterLook == kOk ? IDOK : IDCANCEL);
+    }
     void OnDblclk(NMHDR* pNMHDR, LRESULT* pResult) {
         m_calls.push_back("dblclk " + std::to_string(pNMHDR->idFrom));
         *pResult = 7;
@@ -71,6 +91,7 @@ ON_COMMAND(1000, OnFirst)
 ON_COMMAND(1000, OnSecond)
 ON_CBN_SELENDOK(1000, OnSelEndOk)
 ON_COMMAND(1001, OnThrow)
+ON_COMMAND(1005, OnLookAround)
 ON_NOTIFY(NM_DBLCLK, IDC_ITEM_LIST, OnDblclk)
 END_MESSAGE_MAP()
 
@@ -127,4 +148,60 @@ TEST_F(FrameworkTest, MissingTemplateAnswersMinusOne) {
         CNoTemplate() : CDialog(4242) {}
     } dialog;
     EXPECT_EQ(dialog.DoModal(), -1);
+}
+
+namespace {
+
+POINT Centre(const RECT& r) {
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void ExpectCentredOn(const RECT& dialog, const RECT& around, const char* what) {
+    const POINT a = Centre(dialog), b = Centre(around);
+    EXPECT_LE(std::abs(a.x - b.x), 1) << "dialog not centred on " << what;
+    EXPECT_LE(std::abs(a.y - b.y), 1) << "dialog not centred on " << what;
+}
+
+} // namespace
+
+// A caller's own window: the dialog belongs to it, keeps it disabled while
+// it runs, opens centred over it and in front, and gives it back its input
+// and activation however the run ends.
+TEST_F(FrameworkTest, ModalToTheCallersActiveWindowHoweverItEnds) {
+    HWND hCaller = CreateWindowExA(0, "STATIC", "caller", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 90,
+                                   900, 700, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(hCaller, nullptr);
+    RECT callerRect;
+    GetWindowRect(hCaller, &callerRect);
+    for (CProbe::End end : {CProbe::kOk, CProbe::kCancel, CProbe::kThrow}) {
+        SetForegroundWindow(hCaller);
+        SetActiveWindow(hCaller);
+        CProbe probe;
+        probe.m_endAfterLook = end;
+        INT_PTR result = 0;
+        if (end == CProbe::kThrow)
+            EXPECT_THROW(probe.DoModal(), CInvalidArgException);
+        else
+            result = probe.DoModal();
+        SCOPED_TRACE(end == CProbe::kOk ? "OK" : end == CProbe::kCancel ? "Cancel" : "exception");
+        EXPECT_EQ(result, end == CProbe::kOk ? IDOK : end == CProbe::kCancel ? IDCANCEL : 0);
+        EXPECT_EQ(probe.m_ownerSeen, hCaller) << "owner while open";
+        EXPECT_FALSE(probe.m_ownerEnabledSeen) << "the caller's window took input while open";
+        EXPECT_EQ(probe.m_foregroundSeen, probe.m_hWndSeen) << "the dialog was not in front";
+        ExpectCentredOn(probe.m_rectSeen, callerRect, "the caller's window");
+        EXPECT_TRUE(IsWindowEnabled(hCaller)) << "the caller's window stayed disabled";
+        EXPECT_EQ(GetActiveWindow(), hCaller) << "the caller's window is not active again";
+    }
+    DestroyWindow(hCaller);
+}
+
+TEST_F(FrameworkTest, WithoutACallersWindowTheDialogIsCentredOnTheScreen) {
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+    CProbe probe;
+    probe.m_endAfterLook = CProbe::kOk;
+    EXPECT_EQ(probe.DoModal(), IDOK);
+    EXPECT_EQ(probe.m_ownerSeen, nullptr);
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    ExpectCentredOn(probe.m_rectSeen, work, "the work area");
 }

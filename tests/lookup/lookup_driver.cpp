@@ -1,77 +1,134 @@
 #include "lookup_driver.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
+int g_failures = 0;
+
+void PrintFailure(const std::string& text) {
+    std::fprintf(stderr, "driver: %s\n", text.c_str());
+    std::fflush(stderr);
+    ++g_failures;
+}
+
+DriverFailureHandler g_onFailure = PrintFailure;
+
 struct DriveContext {
     DWORD callerThread;
-    const std::function<void(const LookupWindow&)>* drive;
+    const char* caption;
+    const std::function<void(HWND)>* drive;
     HANDLE callDone;
     DWORD patienceMs;
     DriveOutcome outcome;
 };
 
 struct FindContext {
+    const char* caption;
     HWND found;
 };
 
-BOOL CALLBACK FindLookup(HWND hWnd, LPARAM lParam) {
-    char title[32] = "";
-    GetWindowTextA(hWnd, title, sizeof title);
-    if (strcmp(title, "Lookup") != 0 || !IsWindowVisible(hWnd))
+BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam) {
+    FindContext* find = reinterpret_cast<FindContext*>(lParam);
+    char text[32] = "";
+    if (find->caption)
+        GetWindowTextA(hWnd, text, sizeof text);
+    else
+        GetClassNameA(hWnd, text, sizeof text);
+    // Visible only once its controls exist and its set-up has run.
+    if (std::strcmp(text, find->caption ? find->caption : "#32770") != 0 || !IsWindowVisible(hWnd))
         return TRUE;
-    reinterpret_cast<FindContext*>(lParam)->found = hWnd;
+    find->found = hWnd;
     return FALSE;
 }
 
-// Other programs on the same display may show a "Lookup" dialog too; only
-// the one of the calling thread counts.
-HWND WaitForLookup(DWORD threadId, DWORD ms) {
+// Other programs on the same display may show such a dialog too; only the
+// one of the calling thread counts.
+HWND WaitForDialog(const DriveContext& ctx) {
     const DWORD start = GetTickCount();
     do {
-        FindContext find = {nullptr};
-        EnumThreadWindows(threadId, FindLookup, reinterpret_cast<LPARAM>(&find));
+        FindContext find = {ctx.caption, nullptr};
+        EnumThreadWindows(ctx.callerThread, FindDialog, reinterpret_cast<LPARAM>(&find));
         if (find.found)
             return find.found;
-        Sleep(20);
-    } while (GetTickCount() - start < ms);
+        Sleep(1);
+    } while (GetTickCount() - start < ctx.patienceMs &&
+             WaitForSingleObject(ctx.callDone, 0) == WAIT_TIMEOUT);
     return nullptr;
-}
-
-void GiveUp(const char* why) {
-    std::fprintf(stderr, "lookup driver: %s; ending the test program\n", why);
-    std::fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 3);
 }
 
 DWORD WINAPI DriverThread(void* param) {
     DriveContext* ctx = static_cast<DriveContext*>(param);
-    HWND hDlg = WaitForLookup(ctx->callerThread, ctx->patienceMs);
+    HWND hDlg = WaitForDialog(*ctx);
     if (hDlg) {
         ctx->outcome.appeared = true;
-        LookupWindow window(hDlg, ctx->callerThread);
-        (*ctx->drive)(window);
+        (*ctx->drive)(hDlg);
         if (IsWindow(hDlg)) {
             ctx->outcome.closedByHarness = true;
             PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
         }
     }
     if (WaitForSingleObject(ctx->callDone, ctx->patienceMs) != WAIT_OBJECT_0)
-        GiveUp("the lookup call did not return");
+        GiveUp("the dialog's call did not return");
     return 0;
+}
+
+struct FindClass {
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindByClass(HWND hWnd, LPARAM lParam) {
+    FindClass* find = reinterpret_cast<FindClass*>(lParam);
+    char cls[64] = "";
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (std::strcmp(cls, find->className) != 0)
+        return TRUE;
+    find->found = hWnd;
+    return FALSE;
+}
+
+LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
+    std::fprintf(stderr, "crash: exception 0x%08lx\n",
+                 static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+LRESULT SendBounded(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD ms) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_NORMAL, ms, &result)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "message 0x%x got no answer within %lu ms", msg,
+                      static_cast<unsigned long>(ms));
+        g_onFailure(text);
+        return 0;
+    }
+    return static_cast<LRESULT>(result);
 }
 
 } // namespace
 
-DriveOutcome DriveLookup(const std::function<void()>& call,
-                         const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs) {
-    DriveContext ctx = {GetCurrentThreadId(), &drive, CreateEventA(nullptr, TRUE, FALSE, nullptr),
-                        patienceMs, DriveOutcome()};
+void SetDriverFailureHandler(DriverFailureHandler handler) {
+    g_onFailure = handler ? handler : PrintFailure;
+}
+
+int DriverFailures() {
+    return g_failures;
+}
+
+DriveOutcome DriveModal(const std::function<void()>& call, const std::function<void(HWND)>& drive,
+                        DWORD patienceMs, const char* caption) {
+    DriveContext ctx = {
+        GetCurrentThreadId(), caption,       &drive, CreateEventA(nullptr, TRUE, FALSE, nullptr),
+        patienceMs,           DriveOutcome()};
     HANDLE thread = CreateThread(nullptr, 0, DriverThread, &ctx, 0, nullptr);
-    struct Join {
+    if (!thread)
+        GiveUp("no driver thread");
+    struct Join { // also when call raises
         DriveContext& ctx;
         HANDLE thread;
         ~Join() {
@@ -81,23 +138,26 @@ DriveOutcome DriveLookup(const std::function<void()>& call,
             CloseHandle(thread);
             CloseHandle(ctx.callDone);
         }
-    } join{ctx, thread};
-    call();
-    SetEvent(ctx.callDone);
-    WaitForSingleObject(thread, patienceMs + 5000);
-    EXPECT_TRUE(ctx.outcome.appeared)
-        << "no \"Lookup\" dialog appeared within " << patienceMs << " ms";
+    };
+    {
+        Join join{ctx, thread};
+        call();
+    }
     return ctx.outcome;
 }
 
-LRESULT LookupWindow::Send(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) const {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs, &result)) {
-        ADD_FAILURE() << "message 0x" << std::hex << msg << " got no answer within " << std::dec
-                      << kSendTimeoutMs << " ms";
-        return 0;
-    }
-    return static_cast<LRESULT>(result);
+DriveOutcome DriveLookup(const std::function<void()>& call,
+                         const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs) {
+    const DWORD threadId = GetCurrentThreadId();
+    const DriveOutcome outcome = DriveModal(
+        call, [&](HWND hDlg) { drive(LookupWindow(hDlg, threadId)); }, patienceMs, "Lookup");
+    if (!outcome.appeared)
+        g_onFailure("no \"Lookup\" dialog appeared within " + std::to_string(patienceMs) + " ms");
+    return outcome;
+}
+
+LRESULT LookupWindow::Send(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD ms) const {
+    return SendBounded(hWnd, msg, wParam, lParam, ms);
 }
 
 std::string LookupWindow::Text(HWND hWnd) const {
@@ -153,6 +213,16 @@ std::vector<std::string> LookupWindow::Names() const {
     return names;
 }
 
+std::vector<int> LookupWindow::SelectedRows() const {
+    std::vector<int> rows;
+    HWND hList = Item(1004);
+    for (int row = -1;
+         (row = static_cast<int>(
+              Send(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
+        rows.push_back(row);
+    return rows;
+}
+
 HWND LookupWindow::Focus() const {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
@@ -169,21 +239,28 @@ void LookupWindow::SetPattern(const char* text) const {
 }
 
 void LookupWindow::Pick(int comboId, const char* entry) const {
-    HWND hCombo = Item(comboId);
-    const LRESULT index =
-        Send(hCombo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry));
-    ASSERT_NE(index, CB_ERR) << "no entry \"" << entry << "\" in combo box " << comboId;
-    Send(hCombo, CB_SETCURSEL, static_cast<WPARAM>(index));
+    const LRESULT index = Send(Item(comboId), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                               reinterpret_cast<LPARAM>(entry));
+    if (index == CB_ERR) {
+        g_onFailure("no entry \"" + std::string(entry) + "\" in combo box " +
+                    std::to_string(comboId));
+        return;
+    }
+    PickIndex(comboId, static_cast<int>(index));
+}
+
+void LookupWindow::PickIndex(int comboId, int index) const {
+    Send(Item(comboId), CB_SETCURSEL, static_cast<WPARAM>(index));
     // What a pick in the drop-down list tells the dialog, in this order.
     Command(comboId, CBN_SELCHANGE);
     Command(comboId, CBN_SELENDOK);
 }
 
-void LookupWindow::SelectRows(const std::vector<int>& rows) const {
+void LookupWindow::SelectRows(const std::vector<int>& rows, bool select) const {
     for (int row : rows) {
         LVITEMA item = {};
         item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
+        item.state = select ? LVIS_SELECTED : 0;
         Send(Item(1004), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
     }
 }
@@ -198,6 +275,11 @@ void LookupWindow::PostKey(UINT vk) const {
     PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
 }
 
+void LookupWindow::PostChar(char c) const {
+    HWND target = Focus() ? Focus() : m_hDlg;
+    PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
 bool LookupWindow::WaitClosed(DWORD ms) const {
     const DWORD start = GetTickCount();
     while (IsWindow(m_hDlg)) {
@@ -206,4 +288,134 @@ bool LookupWindow::WaitClosed(DWORD ms) const {
         Sleep(20);
     }
     return true;
+}
+
+ScreenPicture::ScreenPicture(const RECT& rect)
+    : m_rect(rect), m_width(std::max(0, static_cast<int>(rect.right - rect.left))),
+      m_height(std::max(0, static_cast<int>(rect.bottom - rect.top))),
+      m_pixels(static_cast<size_t>(m_width) * m_height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = m_width;
+    info.bmiHeader.biHeight = -m_height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC hScreen = GetDC(nullptr);
+    HDC hMem = CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = CreateDIBSection(hScreen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (hBitmap && bits && !m_pixels.empty()) {
+        HGDIOBJ old = SelectObject(hMem, hBitmap);
+        BitBlt(hMem, 0, 0, m_width, m_height, hScreen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        const DWORD* p = static_cast<const DWORD*>(bits);
+        for (size_t i = 0; i < m_pixels.size(); ++i) // 0x00RRGGBB to COLORREF
+            m_pixels[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
+        SelectObject(hMem, old);
+    }
+    if (hBitmap)
+        DeleteObject(hBitmap);
+    DeleteDC(hMem);
+    ReleaseDC(nullptr, hScreen);
+}
+
+int ScreenPicture::DarkPixels(const RECT& rect) const {
+    RECT r;
+    if (!IntersectRect(&r, &rect, &m_rect))
+        return 0;
+    auto light = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
+    int brightest = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            brightest = std::max(
+                brightest,
+                light(
+                    m_pixels[static_cast<size_t>((y - m_rect.top) * m_width + (x - m_rect.left))]));
+    int dark = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            dark +=
+                light(
+                    m_pixels[static_cast<size_t>((y - m_rect.top) * m_width + (x - m_rect.left))]) <
+                brightest - 240;
+    return dark;
+}
+
+int ScreenPicture::Count(const RECT& rect, COLORREF colour) const {
+    RECT r;
+    if (!IntersectRect(&r, &rect, &m_rect))
+        return 0;
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            n += m_pixels[static_cast<size_t>((y - m_rect.top) * m_width + (x - m_rect.left))] ==
+                 colour;
+    return n;
+}
+
+bool ScreenPicture::Save(const char* path) const {
+    const int stride = (m_width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = m_width;
+    info.biHeight = m_height; // bottom row first, as BMP files are read
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = static_cast<DWORD>(stride * m_height);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    FILE* out = std::fopen(path, "wb");
+    if (!out)
+        return false;
+    bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+              std::fwrite(&info, sizeof info, 1, out) == 1;
+    std::vector<unsigned char> line(static_cast<size_t>(stride));
+    for (int y = m_height - 1; ok && y >= 0; --y) {
+        for (int x = 0; x < m_width; ++x) {
+            const COLORREF c = m_pixels[static_cast<size_t>(y * m_width + x)];
+            line[static_cast<size_t>(3 * x)] = GetBValue(c);
+            line[static_cast<size_t>(3 * x + 1)] = GetGValue(c);
+            line[static_cast<size_t>(3 * x + 2)] = GetRValue(c);
+        }
+        ok = std::fwrite(line.data(), line.size(), 1, out) == 1;
+    }
+    return std::fclose(out) == 0 && ok;
+}
+
+int WaitForRows(HWND hList, int rows, DWORD ms) {
+    const DWORD start = GetTickCount();
+    int count = 0;
+    do {
+        count = static_cast<int>(SendBounded(hList, LVM_GETITEMCOUNT, 0, 0, ms));
+        if (count >= rows)
+            break;
+        Sleep(1);
+    } while (GetTickCount() - start < ms);
+    return count;
+}
+
+HWND FindDescendant(HWND parent, const char* className) {
+    FindClass find = {className, nullptr};
+    EnumChildWindows(parent, FindByClass, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+double Seconds() {
+    LARGE_INTEGER t, f;
+    QueryPerformanceCounter(&t);
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void GiveUp(const char* why) {
+    std::fprintf(stderr, "%s; ending the program\n", why);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+}
+
+void EndOnCrash() {
+    SetUnhandledExceptionFilter(OnCrash);
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
 }

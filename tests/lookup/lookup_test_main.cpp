@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "afxstr.h"
+#include "lookup_driver.h"
 
 std::vector<std::string> Strings(const CStringArray& array) {
     std::vector<std::string> out;
@@ -17,19 +18,16 @@ std::vector<std::string> Strings(const CStringArray& array) {
 }
 
 namespace {
-// A crash must end the program at once: under Wine it would otherwise wait
-// in a debugger for a click that never comes.
-LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* info) {
-    std::fprintf(stderr, "crash 0x%lx\n", info->ExceptionRecord->ExceptionCode);
-    std::fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 4);
-    return EXCEPTION_EXECUTE_HANDLER;
+void FailTest(const std::string& text) {
+    ADD_FAILURE() << text;
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    SetUnhandledExceptionFilter(EndOnCrash);
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    // A crash must end the program at once: under Wine it would otherwise
+    // wait in a debugger for a click that never comes.
+    EndOnCrash();
+    SetDriverFailureHandler(FailTest);
     // Dates and times in the item list are local: fix the zone they are
     // shown in.
     _putenv("TZ=UTC");

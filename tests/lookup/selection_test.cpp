@@ -2,7 +2,9 @@
 // array in row order, keys, and the view commands.
 #include "lookup_fixture.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -205,4 +207,108 @@ TEST_F(LookupTest, ViewCommandsChangeOnlyTheView) {
         w.Command(IDOK);
     });
     EXPECT_STREQ(b.result, "ABC");
+}
+
+namespace {
+
+RECT ScreenRect(HWND hWnd, RECT r) {
+    MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Row row's cell in column column, in screen coordinates (details view).
+RECT CellOnScreen(const LookupWindow& w, int row, int column) {
+    HWND hList = w.Item(IDC_ITEM_LIST);
+    RECT r = {LVIR_LABEL, column, 0, 0};
+    w.Send(hList, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    return ScreenRect(hList, r);
+}
+
+// The screen as it stands within a second of a command, nothing else
+// repainting the list meanwhile; true as soon as shows holds.
+bool ScreenShows(HWND hWnd, const std::function<bool(const ScreenPicture&)>& shows) {
+    RECT r;
+    GetWindowRect(hWnd, &r);
+    for (const DWORD start = GetTickCount();; Sleep(50)) {
+        if (shows(ScreenPicture(r)))
+            return true;
+        if (GetTickCount() - start > 1000)
+            return false;
+    }
+}
+
+} // namespace
+
+// The texts and the list's own item rectangles can be right while the
+// screen still shows the old view: read the screen back after each command.
+TEST_F(LookupTest, ViewCommandsShowTheNewViewAtOnce) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        HWND hList = w.Item(IDC_ITEM_LIST);
+        HWND hHeader = reinterpret_cast<HWND>(w.Send(hList, LVM_GETHEADER));
+
+        w.Command(ID_SET_DETAILS);
+        ASSERT_TRUE(IsWindowVisible(hHeader));
+        RECT header, dateTitle;
+        GetWindowRect(hHeader, &header);
+        w.Send(hHeader, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&dateTitle));
+        dateTitle = ScreenRect(hHeader, dateTitle);
+        const RECT date0 = CellOnScreen(w, 0, 1), size0 = CellOnScreen(w, 0, 3);
+        const RECT size1 = CellOnScreen(w, 1, 3);
+        EXPECT_GE(date0.top, header.bottom) << "the first row's place is under the header";
+        // Row 0's size "1200" draws more than row 1's "34": the first row is
+        // drawn at its own place, below the header.
+        std::string seen;
+        const bool details = ScreenShows(hList, [&](const ScreenPicture& screen) {
+            const int title = screen.DarkPixels(dateTitle), date = screen.DarkPixels(date0),
+                      big = screen.DarkPixels(size0), small = screen.DarkPixels(size1);
+            seen = "title " + std::to_string(title) + ", date " + std::to_string(date) +
+                   ", sizes " + std::to_string(big) + " and " + std::to_string(small) +
+                   " dark pixels";
+            return title > 0 && date > 0 && big > small && small > 0;
+        });
+        EXPECT_TRUE(details) << "details view not drawn: " << seen;
+        if (const char* dir = getenv("TAVORIN_PICTURE_DIR")) {
+            RECT dialog;
+            GetWindowRect(w.Dialog(), &dialog);
+            EXPECT_TRUE(
+                ScreenPicture(dialog).Save((std::string(dir) + "/lookup-details.bmp").c_str()));
+        }
+
+        // Names only again: no column titles, no dates, the first name at
+        // the top.
+        w.Command(ID_SET_LIST);
+        RECT name0 = {LVIR_LABEL, 0, 0, 0};
+        w.Send(hList, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&name0));
+        name0 = ScreenRect(hList, name0);
+        const bool list = ScreenShows(hList, [&](const ScreenPicture& screen) {
+            const int title = screen.DarkPixels(dateTitle), date = screen.DarkPixels(date0),
+                      name = screen.DarkPixels(name0);
+            seen = "title " + std::to_string(title) + ", date " + std::to_string(date) + ", name " +
+                   std::to_string(name) + " dark pixels";
+            return !IsWindowVisible(hHeader) && title == 0 && date == 0 && name > 0;
+        });
+        EXPECT_TRUE(list) << "list view not drawn: " << seen;
+        w.Command(IDOK);
+    });
+}
+
+// The list keeps no texts of its own, yet typing a name's first letters in
+// it still finds that name.
+TEST_F(LookupTest, TypingANamesFirstLettersInTheListSelectsIt) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        HWND hList = w.Item(IDC_ITEM_LIST);
+        auto type = [&](const char* text) {
+            for (const char* c = text; *c; ++c)
+                w.Send(hList, WM_CHAR, static_cast<unsigned char>(*c), 1);
+        };
+        type("x");
+        EXPECT_EQ(w.SelectedRows(), (std::vector<int>{2}));
+        Sleep(1000); // a new search, not "xabd"
+        type("abd");
+        EXPECT_EQ(w.SelectedRows(), (std::vector<int>{1}));
+        w.Command(IDOK);
+    });
+    EXPECT_STREQ(b.result, "ABD");
 }

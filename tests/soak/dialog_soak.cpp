@@ -3,16 +3,25 @@
 // items removed and added between keystrokes), and watches the process's
 // handles, window objects and memory from a warm-up to the end. Fails only
 // on growth well beyond noise; prints the figures either way.
-#include "modal_driver.h"
+//
+//   soak_test --random <seed>... [--actions n]
+// runs a random user instead: n actions per seed (typing and deleting,
+// picks, views, selections, files coming and going, OK or Cancel), checking
+// after each that the count shows the rows, and after OK that the caller
+// got the selected names. A failure prints its seed, which replays it.
+#include "afxstr.h"
+#include "lookup_driver.h"
 #include "tavorin.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -149,43 +158,231 @@ void RemoveStore(const std::string& root) {
         RemoveDirectoryA((root + folder).c_str());
 }
 
-void PickType(HWND hDlg, int index) {
-    HWND hType = GetDlgItem(hDlg, kIdType);
-    SendBounded(hType, CB_SETCURSEL, static_cast<WPARAM>(index), 0, kPatienceMs);
-    SendBounded(hDlg, WM_COMMAND, MAKEWPARAM(kIdType, CBN_SELCHANGE),
-                reinterpret_cast<LPARAM>(hType), kPatienceMs);
+void PickType(const LookupWindow& w, int index) {
+    w.Send(w.Item(kIdType), CB_SETCURSEL, static_cast<WPARAM>(index), 0, kPatienceMs);
+    w.Command(kIdType, CBN_SELCHANGE);
 }
 
 // One session: the keystrokes and picks a user makes, with the store
 // changing under the dialog between them. Odd sessions end with OK on a
 // selected row, even ones are cancelled.
 bool g_rowsSeen = true;
-void Session(HWND hDlg, int iteration) {
-    HWND hEdit = GetDlgItem(hDlg, kIdEdit), hList = GetDlgItem(hDlg, kIdList);
+void Session(const LookupWindow& w, int iteration) {
+    HWND hEdit = w.Item(kIdEdit), hList = w.Item(kIdList);
     const char* const keys[] = {"A", "AB", "AB1", "AB"};
     for (int k = 0; k < 4; ++k) {
         // An item goes and another comes between two keystrokes.
         DeleteFileA((g_items + "\\AB" + std::to_string((iteration * 4 + k) % 300)).c_str());
         WriteFile(g_items + "\\AB" + std::to_string((iteration * 4 + k + 150) % 300));
-        SendBounded(hEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(keys[k]), kPatienceMs);
+        w.Send(hEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(keys[k]), kPatienceMs);
     }
-    const int typeIndex = static_cast<int>(SendBounded(GetDlgItem(hDlg, kIdType), CB_GETCURSEL));
-    PickType(hDlg, 18); // Piece, code 20
-    PickType(hDlg, typeIndex);
-    if (SendBounded(hList, LVM_GETITEMCOUNT, 0, 0, kPatienceMs) <= 0)
+    const int typeIndex = static_cast<int>(w.Send(w.Item(kIdType), CB_GETCURSEL));
+    PickType(w, 18); // Piece, code 20
+    PickType(w, typeIndex);
+    if (w.Send(hList, LVM_GETITEMCOUNT, 0, 0, kPatienceMs) <= 0)
         g_rowsSeen = false;
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendBounded(hList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item), kPatienceMs);
-    PostMessageA(hDlg, WM_COMMAND, iteration % 2 ? IDOK : IDCANCEL, 0);
+    w.SelectRows({0});
+    PostMessageA(w.Dialog(), WM_COMMAND, iteration % 2 ? IDOK : IDCANCEL, 0);
+}
+
+// The random user. Every choice comes from one generator, so a seed
+// replays the same run.
+class RandomUser {
+  public:
+    RandomUser(unsigned seed, const std::string& root) : m_seed(seed), m_rng(seed), m_root(root) {}
+
+    // Sessions of up to 60 actions until actions are spent; false on the
+    // first fault, after printing how to replay it.
+    bool Run(int actions) {
+        for (int session = 0; actions > 0 && m_ok; ++session) {
+            const int length = std::min(actions, 1 + Next(60));
+            actions -= length;
+            RunSession(session, length);
+        }
+        return m_ok;
+    }
+
+  private:
+    int Next(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
+
+    void Fail(const std::string& what) {
+        if (m_ok)
+            std::printf("random user FAILED: seed %u, session %d, action %d (%s): %s\n"
+                        "replay: soak_test --random %u\n",
+                        m_seed, m_session, m_action, m_last.c_str(), what.c_str(), m_seed);
+        m_ok = false;
+    }
+
+    // Letters beyond ASCII are in the ANSI code page, as a user types them.
+    std::string RandomText(int maxLength) {
+        static const char kLetters[] = "AB12*?\xC4\xE9\xDF";
+        std::string text;
+        for (int n = Next(maxLength + 1); n > 0; --n)
+            text += kLetters[Next(sizeof kLetters - 1)];
+        return text;
+    }
+
+    void ChangeStore() {
+        static const char* const kFolders[] = {"\\C\\PATTERNS\\9", "\\C\\PATTERNS\\20",
+                                               "\\C\\OTHER\\9"};
+        const std::string folder = m_root + kFolders[Next(3)];
+        std::string name = RandomText(8);
+        name.erase(
+            std::remove_if(name.begin(), name.end(), [](char c) { return c == '*' || c == '?'; }),
+            name.end());
+        if (name.empty())
+            name = "N";
+        const std::string path = folder + "\\" + name;
+        m_last = (Next(2) ? "store: add " : "store: remove ") + name;
+        if (m_last[7] == 'a')
+            WriteFile(path);
+        else
+            DeleteFileA(path.c_str());
+    }
+
+    void Act(const LookupWindow& w) {
+        switch (Next(8)) {
+        case 0: { // typing or deleting in the name field, sometimes far too much
+            std::string text = w.Text(kIdEdit);
+            if (!text.empty() && Next(3) == 0)
+                text.pop_back();
+            else
+                text += RandomText(Next(5) == 0 ? 40 : 2);
+            m_last = "type \"" + text + "\"";
+            w.SetPattern(text.c_str());
+            break;
+        }
+        case 1:
+        case 2:
+        case 3: { // a pick in the device, area or type list
+            static const int kCombos[] = {1000, 1001, kIdType};
+            const int id = kCombos[Next(3)];
+            const int count = static_cast<int>(w.Send(w.Item(id), CB_GETCOUNT));
+            m_last = "pick in " + std::to_string(id);
+            if (count > 0)
+                w.PickIndex(id, Next(count));
+            break;
+        }
+        case 4:
+            m_last = "view";
+            w.Command(Next(2) ? 1000 : 1001);
+            break;
+        case 5:
+        case 6: { // rows selected and deselected
+            const int rows = static_cast<int>(w.Send(w.Item(kIdList), LVM_GETITEMCOUNT));
+            m_last = "select";
+            if (rows > 0)
+                w.SelectRows({Next(rows)}, Next(3) != 0);
+            break;
+        }
+        default:
+            ChangeStore();
+            break;
+        }
+    }
+
+    // What the user sees agrees with itself: the count is the number of
+    // rows, and a row has its name.
+    void Check(const LookupWindow& w) {
+        const int rows = static_cast<int>(w.Send(w.Item(kIdList), LVM_GETITEMCOUNT));
+        const std::string count = w.Text(kIdCount);
+        if (count != std::to_string(rows))
+            Fail("the count shows \"" + count + "\" for " + std::to_string(rows) + " rows");
+        if (rows > 0) {
+            char name[64] = "";
+            LVITEMA item = {};
+            item.iSubItem = 0;
+            item.pszText = name;
+            item.cchTextMax = sizeof name;
+            w.Send(w.Item(kIdList), LVM_GETITEMTEXTA, static_cast<WPARAM>(rows - 1),
+                   reinterpret_cast<LPARAM>(&item));
+            if (!name[0])
+                Fail("the last row has no name");
+        }
+        if (DriverFailures() > 0)
+            Fail("the dialog did not answer");
+    }
+
+    void RunSession(int session, int length) {
+        m_session = session;
+        char device[64] = "C:", area[256] = "PATTERNS";
+        int type = 9;
+        CStringArray results;
+        results.Add("before");
+        std::vector<std::string> chosen;
+        bool ok = false;
+        int answer = -1;
+        const DriveOutcome outcome = DriveLookup(
+            [&] {
+                answer =
+                    AtLookupMultipleItem(device, area, &type, "",
+                                         LF_LOCAL_DRIVES | LF_DEVICE | LF_AREA | LF_TYPE, &results);
+            },
+            [&](const LookupWindow& w) {
+                for (m_action = 0; m_action < length && m_ok; ++m_action) {
+                    Act(w);
+                    Check(w);
+                }
+                m_last = "end";
+                ok = Next(2) == 0;
+                for (int row : w.SelectedRows())
+                    chosen.push_back(w.Rows()[static_cast<size_t>(row)][0]);
+                PostMessageA(w.Dialog(), WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
+            },
+            kPatienceMs);
+        if (!outcome.appeared)
+            return Fail("the dialog did not appear");
+        std::vector<std::string> got;
+        for (int i = 0; i < results.GetSize(); ++i)
+            got.push_back(results[i].GetString());
+        const std::vector<std::string> expected = ok ? chosen : std::vector<std::string>{"before"};
+        if (got != expected || answer != (ok && !chosen.empty() ? 1 : 0))
+            Fail(std::string(ok ? "OK" : "Cancel") + " handed back " + std::to_string(got.size()) +
+                 " names and answer " + std::to_string(answer) + " for " +
+                 std::to_string(chosen.size()) + " selected rows");
+    }
+
+    unsigned m_seed;
+    std::mt19937 m_rng;
+    std::string m_root;
+    bool m_ok = true;
+    int m_session = 0, m_action = 0;
+    std::string m_last;
+};
+
+int RunRandomUsers(int argc, char** argv, const std::string& root) {
+    int actions = 300;
+    std::vector<unsigned> seeds;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--actions") == 0 && i + 1 < argc)
+            actions = std::atoi(argv[++i]);
+        else
+            seeds.push_back(static_cast<unsigned>(std::strtoul(argv[i], nullptr, 10)));
+    }
+    bool ok = true;
+    for (unsigned seed : seeds) {
+        const double start = Seconds();
+        const bool passed = RandomUser(seed, root).Run(actions);
+        std::printf("seed %u: %d actions %s in %.1f s\n", seed, actions,
+                    passed ? "passed" : "FAILED", Seconds() - start);
+        std::fflush(stdout);
+        ok = ok && passed;
+    }
+    return ok ? 0 : 1;
 }
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     EndOnCrash();
     const std::string root = MakeStore();
+    _putenv_s("KELVAST_STORE", root.c_str());
+    if (argc > 1 && std::strcmp(argv[1], "--random") == 0) {
+        const int rc = RunRandomUsers(argc, argv, root);
+        RemoveStore(root);
+        return rc;
+    }
+
     _putenv_s("KELVAST_STORE", root.c_str());
 
     const DWORD start = GetTickCount();
@@ -194,12 +391,14 @@ int main() {
     for (int i = 0; i < kIterations && GetTickCount() - start < kBudgetMs; ++i) {
         char device[64] = "C:", area[256] = "PATTERNS", result[64] = "";
         int type = 9;
-        const bool appeared = DriveModal(
-            [&] {
-                confirmed += AtLookupItem(device, area, &type, "",
+        const bool appeared = DriveLookup(
+                                  [&] {
+                                      confirmed += AtLookupItem(
+                                          device, area, &type, "",
                                           LF_LOCAL_DRIVES | LF_DEVICE | LF_AREA | LF_TYPE, result);
-            },
-            [&](HWND hDlg) { Session(hDlg, i); }, kPatienceMs);
+                                  },
+                                  [&](const LookupWindow& w) { Session(w, i); }, kPatienceMs)
+                                  .appeared;
         if (!appeared) {
             std::printf("iteration %d: the dialog did not appear\n", i);
             RemoveStore(root);

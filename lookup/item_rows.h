@@ -1,0 +1,44 @@
+// The rows of the Lookup dialog's item list, kept by the dialog instead of
+// the list view: the list is virtual and asks for a cell's text only when
+// it paints that cell or another program reads it, so a walk of 100,000
+// items costs the walk and a few bytes per row, not 100,000 stored rows.
+#ifndef ITEM_ROWS_H
+#define ITEM_ROWS_H
+
+#include "kelvast.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CItemRows {
+  public:
+    enum { kColumnCount = 4 }; // item, date, time, size
+
+    // Attributes
+    int GetCount() const { return static_cast<int>(m_rows.size()); }
+    // The name of row nRow, or "" for a row that does not exist.
+    const char* GetName(int nRow) const;
+    // Cell text of row nRow, column nColumn, cut to fit cchBuffer bytes
+    // with its terminator; "" for a cell that does not exist.
+    void GetCellText(int nRow, int nColumn, char* pszBuffer, int cchBuffer) const;
+    // The first row from nStart on whose name begins with pszText (bPartial)
+    // or is pszText, ignoring case, wrapping to the top when bWrap; -1 when
+    // none is.
+    int Find(const char* pszText, int nStart, bool bPartial, bool bWrap) const;
+    static size_t BytesPerRow() { return sizeof(Row); }
+
+    // Operations
+    void RemoveAll() { m_rows.clear(); } // keeps the room for the next walk
+    void Add(const char* pszName, int32_t modified, int32_t size);
+
+  private:
+    struct Row {
+        char name[AT_ITEM_NAME_SIZE]; // the walk's names have at most 23 characters
+        int32_t modified;             // seconds since 1970, as the storage reports them
+        int32_t size;
+    };
+    std::vector<Row> m_rows;
+};
+
+#endif
