@@ -218,6 +218,9 @@ class CListCtrl : public CWnd {
     BOOL GetItem(LVITEMA* pItem) const {
         return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
     }
+    BOOL SetItem(const LVITEMA* pItem) {
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
+    }
     // Makes a virtual list (LVS_OWNERDATA) hold nItems rows.
     void SetItemCount(int nItems) { SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems)); }
 

@@ -23,7 +23,9 @@ class RefreshScope {
 };
 
 // Suspends a window's drawing for a scope: filling a list of thousands of
-// rows would otherwise repaint it row by row.
+// rows would otherwise repaint it row by row. A virtual list needs none: it
+// takes its row count once, and paints once afterwards; ending the
+// suspension costs a list view a full repaint of its own.
 class NoRedrawScope {
   public:
     explicit NoRedrawScope(CWnd& wnd) : m_wnd(wnd) { m_wnd.SendMessage(WM_SETREDRAW, FALSE); }
@@ -177,7 +179,6 @@ void CLookup::Refresh(int bFromControls) {
     if (refreshBusy != 0)
         return;
     RefreshScope busy;
-    NoRedrawScope noRedraw(m_list); // from emptying the list to its last row
 
     if (bFromControls) {
         m_cbDevice.GetWindowText(m_strDevice);
@@ -227,9 +228,21 @@ void CLookup::Refresh(int bFromControls) {
     if (::GetWindowLongA(m_list.m_hWnd, GWL_STYLE) & LVS_OWNERDATA) {
         m_list.SetItemCount(m_rows.GetCount());
     } else {
-        // No virtual list could be made: rows whose texts the list asks for.
-        for (int row = 0; row < m_rows.GetCount(); ++row)
-            m_list.InsertItem(LVIF_TEXT, row, LPSTR_TEXTCALLBACKA, 0, 0, 0, 0);
+        // No virtual list could be made: the template's list holds the rows.
+        NoRedrawScope noRedraw(m_list);
+        char text[128];
+        for (int row = 0; row < m_rows.GetCount(); ++row) {
+            m_list.InsertItem(LVIF_TEXT, row, m_rows.GetName(row), 0, 0, 0, 0);
+            for (int column = 1; column < kColumnCount; ++column) {
+                m_rows.GetCellText(row, column, text, sizeof text);
+                LVITEMA item = {};
+                item.mask = LVIF_TEXT;
+                item.iItem = row;
+                item.iSubItem = column;
+                item.pszText = text;
+                m_list.SetItem(&item);
+            }
+        }
     }
 
     CString count;
