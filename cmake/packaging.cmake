@@ -17,4 +17,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# The linker cache is renewed by dpkg's ldconfig trigger. CPack would write
+# postinst and postrm scripts for it instead, and a package with a postrm
+# stays in dpkg's records after apt-get remove, waiting for a purge. Naming
+# scripts that do not exist keeps CPack from writing them (it warns and
+# packs none).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/deb/triggers
+    ${CMAKE_CURRENT_LIST_DIR}/deb/none/postinst ${CMAKE_CURRENT_LIST_DIR}/deb/none/postrm)
 include(CPack)
