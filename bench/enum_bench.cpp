@@ -8,6 +8,7 @@
 #include "kelvast.h"
 #include "paired.h"
 #include "stub_storage.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include <cstdint>

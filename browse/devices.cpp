@@ -1,5 +1,6 @@
 // Computers and devices. Only the local computer exists for this library.
 #include "browse_state.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include "kelvast.h"
@@ -75,14 +76,29 @@ char* ListNextDevice(void) {
     return nullptr;
 }
 
+namespace {
+
+// Read as atoi reads it, but without atoi's undefined overflow; only devices
+// 0 to 9 exist, so any other number marks nothing.
+void MarkFailed(const char* text) {
+    const long number = std::strtol(text, nullptr, 10);
+    if (number >= 0 && number < 10)
+        g_browse.failedDevices[number] = 1;
+}
+
+} // namespace
+
 void StoreFailedConnections(CStringList& numbers) {
     std::memset(g_browse.failedDevices, 0, sizeof g_browse.failedDevices);
     POSITION pos = numbers.GetHeadPosition();
-    while (pos) {
-        // Read as atoi reads it, but without atoi's undefined overflow; only
-        // devices 0 to 9 exist, so any other number marks nothing.
-        const long number = std::strtol(numbers.GetNext(pos), nullptr, 10);
-        if (number >= 0 && number < 10)
-            g_browse.failedDevices[number] = 1;
-    }
+    while (pos)
+        MarkFailed(numbers.GetNext(pos));
+}
+
+void StoreFailedConnectionList(const char* numbers) {
+    std::memset(g_browse.failedDevices, 0, sizeof g_browse.failedDevices);
+    if (!numbers)
+        return;
+    for (const char* p = numbers; *p; p += std::strlen(p) + 1)
+        MarkFailed(p);
 }

@@ -1,6 +1,7 @@
 // The 24 item types. Their names come from the string resources, so a
 // localised resource library renames them; they are loaded once per process.
 #include "browse_state.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include "afxstate.h"
@@ -27,8 +28,13 @@ void LoadTypeNames() {
 char* ListFirstType(int* type) {
     if (!type)
         return nullptr;
-    if (g_browse.typeNamesPending)
-        LoadTypeNames();
+    if (g_browse.typeNamesPending) {
+        try {
+            LoadTypeNames();
+        } catch (...) {
+            return nullptr; // out of memory: a failed walk, never an exception
+        }
+    }
     g_browse.typeCursor = 0;
     return ListNextType(type);
 }

@@ -4,6 +4,7 @@
 // within its size and every returned name points where it may.
 #include "browse_state.h"
 #include "fake_kelvast.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include "fuzz_check.h"

@@ -1,8 +1,14 @@
-// The two exported entry points of the "Lookup" dialog.
+// The exported entry points of the "Lookup" dialog. None lets an exception
+// out: a caller in C, or built by another compiler, has no way to take one.
 #include "lookup.h"
+
+#include "afxstr.h"
 #include "tavorin.h"
 
+#include <climits>
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace {
 
@@ -12,19 +18,14 @@ void CopyText(char* pszOut, const CString& text) {
     std::memcpy(pszOut, text.GetString(), static_cast<size_t>(text.GetLength()) + 1);
 }
 
-// Runs the dialog; when the user confirmed with at least one item chosen,
-// hands back what the flags ask for, in the fixed order device, area, type,
-// and answers true.
-bool RunAndCopyChoice(CLookup& dlg, int flags, char* device, char* area, int* type) {
-    if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
-        return false;
+// Hands back what the flags ask for, in the fixed order device, area, type.
+void CopyChoice(const CLookup& dlg, int flags, char* device, char* area, int* type) {
     if (flags & LF_DEVICE)
         CopyText(device, dlg.m_strDevice);
     if (flags & LF_AREA)
         CopyText(area, dlg.m_strArea);
     if (flags & LF_TYPE)
         *type = dlg.m_nType;
-    return true;
 }
 
 // A caller's missing argument would only be found when the dialog closes,
@@ -34,18 +35,89 @@ bool ArgumentsPresent(const char* device, const char* area, const int* type, con
     return device && area && type && pattern && result;
 }
 
+// A text that ends within the size its caller gave, so that reading it
+// never runs past the buffer.
+bool TextWithin(const char* text, unsigned int size) {
+    return text && size > 0 && std::memchr(text, '\0', size) != nullptr;
+}
+
+int Refuse(TAVORIN_LOOKUP& request, unsigned int error) {
+    request.error = error;
+    return 0;
+}
+
+// The chosen names as one block the caller frees with LocalFree, each name
+// with its NUL and one more NUL at the end; null when there is no memory.
+char* NameList(const CStringArray& names, unsigned int& size) {
+    size_t total = 1;
+    for (int i = 0; i < names.GetSize(); ++i)
+        total += static_cast<size_t>(names[i].GetLength()) + 1;
+    if (total > UINT_MAX)
+        return nullptr;
+    char* block = static_cast<char*>(::LocalAlloc(LMEM_FIXED, total));
+    if (!block)
+        return nullptr;
+    char* p = block;
+    for (int i = 0; i < names.GetSize(); ++i) {
+        CopyText(p, names[i]);
+        p += names[i].GetLength() + 1;
+    }
+    *p = '\0';
+    size = static_cast<unsigned int>(total);
+    return block;
+}
+
+// Runs a request's dialog and hands back the choice. Everything that can
+// fail comes before the first byte written to the caller.
+int RunRequest(TAVORIN_LOOKUP& r) {
+    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+    CStringArray chosen;
+    CWnd owner(static_cast<HWND>(r.owner));
+    CLookup dlg(r.device, r.area, r.type, r.pattern, r.flags, &chosen, r.owner ? &owner : nullptr);
+    const INT_PTR result = dlg.DoModal();
+    if (result == -1)
+        return Refuse(r, TAVORIN_LOOKUP_ERR_DIALOG);
+    if (result != IDOK || chosen.GetSize() == 0)
+        return 0;
+
+    const unsigned int deviceNeeded =
+        (r.flags & LF_DEVICE) ? static_cast<unsigned int>(dlg.m_strDevice.GetLength()) + 1 : 0;
+    const unsigned int areaNeeded =
+        (r.flags & LF_AREA) ? static_cast<unsigned int>(dlg.m_strArea.GetLength()) + 1 : 0;
+    if (deviceNeeded > r.deviceSize || areaNeeded > r.areaSize) {
+        r.deviceNeeded = deviceNeeded;
+        r.areaNeeded = areaNeeded;
+        return Refuse(r, TAVORIN_LOOKUP_ERR_TOO_SMALL);
+    }
+    unsigned int namesSize = 0;
+    char* names = NameList(chosen, namesSize);
+    if (!names)
+        return Refuse(r, TAVORIN_LOOKUP_ERR_MEMORY);
+
+    CopyChoice(dlg, r.flags, r.device, r.area, &r.type);
+    r.names = names;
+    r.nameCount = static_cast<unsigned int>(chosen.GetSize());
+    r.namesSize = namesSize;
+    return 1;
+}
+
 } // namespace
 
 int AtLookupItem(char* device, char* area, int* type, const char* pattern, int flags,
                  char* result) {
     if (!ArgumentsPresent(device, area, type, pattern, result))
         return 0;
-    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-    CLookup dlg(device, area, *type, pattern, flags, nullptr, nullptr);
-    if (!RunAndCopyChoice(dlg, flags, device, area, type))
+    try {
+        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+        CLookup dlg(device, area, *type, pattern, flags, nullptr, nullptr);
+        if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
+            return 0;
+        CopyChoice(dlg, flags, device, area, type);
+        CopyText(result, dlg.m_pResults->GetAt(0));
+        return 1;
+    } catch (...) {
         return 0;
-    CopyText(result, dlg.m_pResults->GetAt(0));
-    return 1;
+    }
 }
 
 int AtLookupMultipleItem(char* device, char* area, int* type, const char* pattern, int flags,
@@ -53,7 +125,46 @@ int AtLookupMultipleItem(char* device, char* area, int* type, const char* patter
     // results may be null: the names are then dropped with the dialog.
     if (!ArgumentsPresent(device, area, type, pattern, &flags))
         return 0;
-    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-    CLookup dlg(device, area, *type, pattern, flags, results, nullptr);
-    return RunAndCopyChoice(dlg, flags, device, area, type) ? 1 : 0;
+    try {
+        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+        // The names reach the caller's array only once the dialog has closed
+        // without a failure, so that a failure leaves the array as it was.
+        CStringArray chosen;
+        CLookup dlg(device, area, *type, pattern, flags, results ? &chosen : nullptr, nullptr);
+        if (dlg.DoModal() != IDOK)
+            return 0;
+        const bool any = dlg.m_pResults->GetSize() > 0;
+        if (results)
+            *results = std::move(chosen);
+        if (!any)
+            return 0;
+        CopyChoice(dlg, flags, device, area, type);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int AtLookupItemList(TAVORIN_LOOKUP* request) {
+    // A size this library does not know may belong to a larger structure
+    // than ours, or a smaller one: nothing of it is written.
+    if (!request || request->structSize != sizeof(TAVORIN_LOOKUP))
+        return 0;
+    TAVORIN_LOOKUP& r = *request;
+    r.names = nullptr;
+    r.nameCount = 0;
+    r.namesSize = 0;
+    r.error = 0;
+    r.deviceNeeded = 0;
+    r.areaNeeded = 0;
+    if (!TextWithin(r.device, r.deviceSize) || !TextWithin(r.area, r.areaSize) || !r.pattern ||
+        (r.owner && !::IsWindow(static_cast<HWND>(r.owner))))
+        return Refuse(r, TAVORIN_LOOKUP_ERR_ARGUMENT);
+    try {
+        return RunRequest(r);
+    } catch (const std::bad_alloc&) {
+        return Refuse(r, TAVORIN_LOOKUP_ERR_MEMORY);
+    } catch (...) {
+        return Refuse(r, TAVORIN_LOOKUP_ERR_INTERNAL);
+    }
 }

@@ -5,7 +5,7 @@ REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Debian packages the build, the tests and the demo need.
 TAVORIN_PACKAGES="cmake make g++ gcc googletest libbenchmark-dev clang libclang-rt-14-dev valgrind
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 xvfb xauth imagemagick
-  x11-utils zip procps clang-format"
+  x11-utils zip procps clang-format lld llvm python3 pkgconf"
 
 # Packing, signing and checking the packages (scripts/package, scripts/deb-check).
 TAVORIN_PACKAGES+=" osslsigncode openssl dpkg-dev file jq unzip"

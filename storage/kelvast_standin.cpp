@@ -1,12 +1,14 @@
 // Stand-in for the suite's storage library: a store of folders and files.
 //
 //   <root>/<X>/                 device "X:" (a drive letter or digit)
-//   <root>/NETWORK/             the network device
+//   <root>/NETWORK/             the network device, unless KELVAST_NETWORK
+//                               names its folder (on a file server, say)
 //   <root>/<X>/<area>/          a storage area
 //   <root>/<X>/<area>/<code>/   the items of type <code>, one file each
 //
 // <root> is KELVAST_STORE, or "store" beside this library. Names that would
-// not fit the caller's buffers are skipped, never cut.
+// not fit the caller's buffers are skipped, never cut. No exception leaves
+// an exported function: a failure answers 0, as the real library's do.
 //
 // A walk lists its folder once, on mode 0, and hands out that listing: the
 // store may change between calls without disturbing it. Buffers are kept
@@ -99,6 +101,16 @@ bool FindFolder(const std::string& folder, const char* name, std::string& path) 
     return found;
 }
 
+// The network device's folder: where many workstations share one store it
+// lives on a file server (a UNC path \\server\share on Windows).
+bool FindNetworkFolder(std::string& path) {
+    const char* env = std::getenv("KELVAST_NETWORK");
+    if (!env || !*env)
+        return FindFolder(StoreRoot(), kNetworkFolder, path);
+    path.assign(env);
+    return IsFolder(path);
+}
+
 // The folder of a device name (the text before its colon), into g_deviceFolder.
 bool FindDeviceFolder(const char* device, size_t length) {
     char name[AT_AREA_NAME_SIZE];
@@ -109,7 +121,7 @@ bool FindDeviceFolder(const char* device, size_t length) {
     const bool network = strcasecmp(name, kNetworkFolder) == 0 ||
                          (!g_networkName.empty() && strcasecmp(name, g_networkName.c_str()) == 0);
     if (network)
-        return FindFolder(StoreRoot(), kNetworkFolder, g_deviceFolder);
+        return FindNetworkFolder(g_deviceFolder);
     if (length != 1 || !std::isalnum(static_cast<unsigned char>(name[0])))
         return false;
     return FindFolder(StoreRoot(), name, g_deviceFolder);
@@ -172,20 +184,37 @@ void ListItems(int typeCode, const char* itemPath, const char* pattern) {
     });
 }
 
+// Runs body; an exception (out of memory) answers onFailure instead.
+template <typename Body, typename Result> Result Guarded(Body body, Result onFailure) {
+    try {
+        return body();
+    } catch (...) {
+        return onFailure;
+    }
+}
+
 } // namespace
 
 extern "C" {
 
 int at_connect_to_network(void) {
-    std::string path;
-    return FindFolder(StoreRoot(), kNetworkFolder, path) ? 1 : 0;
+    return Guarded(
+        [] {
+            std::string path;
+            return FindNetworkFolder(path) ? 1 : 0;
+        },
+        0);
 }
 
 int at_set_network_str(const char* text) {
     if (!text)
         return 0;
-    g_networkName = text;
-    return 1;
+    return Guarded(
+        [text] {
+            g_networkName = text;
+            return 1;
+        },
+        0);
 }
 
 char* at_get_network_str(const char* computer, int flags) {
@@ -193,19 +222,27 @@ char* at_get_network_str(const char* computer, int flags) {
     (void)flags;
     if (g_networkName.empty())
         return nullptr;
-    g_networkResult = g_networkName + ":";
-    return &g_networkResult[0];
+    return Guarded(
+        [] {
+            g_networkResult = g_networkName + ":";
+            return &g_networkResult[0];
+        },
+        static_cast<char*>(nullptr));
 }
 
 int at_count_storage_areas(const char* pattern, at_count_t* count) {
     if (!pattern || !count)
         return 0;
-    char prefix[AT_AREA_NAME_SIZE];
-    size_t prefixLength = 0;
-    at_count_t n = 0;
-    ForEachArea(pattern, prefix, prefixLength, [&](const char*) { ++n; });
-    *count = n;
-    return 1;
+    return Guarded(
+        [&] {
+            char prefix[AT_AREA_NAME_SIZE];
+            size_t prefixLength = 0;
+            at_count_t n = 0;
+            ForEachArea(pattern, prefix, prefixLength, [&](const char*) { ++n; });
+            *count = n;
+            return 1;
+        },
+        0);
 }
 
 int at_lookup_storage_areas(char* areaName, const char* pattern, int mode) {
@@ -216,9 +253,18 @@ int at_lookup_storage_areas(char* areaName, const char* pattern, int mode) {
         w.names.clear();
         w.next = 0;
         w.prefixLength = 0;
-        ForEachArea(pattern, w.prefix, w.prefixLength,
-                    [&](const char* name) { w.names.emplace_back(name); });
-        std::sort(w.names.begin(), w.names.end(), AreaBefore);
+        const bool listed = Guarded(
+            [&] {
+                ForEachArea(pattern, w.prefix, w.prefixLength,
+                            [&](const char* name) { w.names.emplace_back(name); });
+                std::sort(w.names.begin(), w.names.end(), AreaBefore);
+                return true;
+            },
+            false);
+        if (!listed) {
+            w.names.clear();
+            return 0;
+        }
     } else if (mode != 1) {
         return 0;
     }
@@ -235,9 +281,18 @@ int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const cha
                    int mode) {
     if (!itemPath || !itemName || !pattern)
         return 0;
-    if (mode == 0)
-        ListItems(typeCode, itemPath, pattern);
-    else if (mode != 1)
+    if (mode == 0) {
+        const bool listed = Guarded(
+            [&] {
+                ListItems(typeCode, itemPath, pattern);
+                return true;
+            },
+            false);
+        if (!listed) {
+            g_itemWalk.order.clear();
+            return 0;
+        }
+    } else if (mode != 1)
         return 0;
     if (g_itemWalk.next >= g_itemWalk.order.size())
         return 0;

@@ -12,6 +12,7 @@
 //
 // Exit status: 0 an item was chosen, 1 the dialog was cancelled or nothing
 // was chosen, 2 bad arguments, 3 the dialog could not be driven in time.
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include <windows.h>

@@ -7,9 +7,11 @@
 //   tavorin-browse [-v] [--json] [--flags F] [--failed N,N] [--device D]
 //                  [--area A] [--type T] [--pattern P]
 //
-// Exit status: 0 listed something, 1 nothing to list (a hint goes to
-// stderr), 2 bad arguments (usage goes to stderr).
+// Exit status: 0 listed something, 1 nothing to list or a device, area or
+// type asked for that does not exist (a hint goes to stderr), 2 bad
+// arguments (usage goes to stderr).
 #include "kelvast.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include <cctype>
@@ -45,7 +47,8 @@ const char kUsage[] =
     "  --json        print JSON instead of a tree\n"
     "  -v, --verbose tell which libraries and which store root are in use (stderr)\n"
     "  -h, --help    print this help\n"
-    "exit status: 0 listed something, 1 nothing to list, 2 bad arguments\n";
+    "exit status: 0 listed something, 1 nothing to list or no such device, area\n"
+    "or type, 2 bad arguments\n";
 
 enum { kExitListed = 0, kExitNothing = 1, kExitUsage = 2 };
 // The enumeration interface's own limits: longer texts are refused by it.
@@ -90,6 +93,16 @@ struct Device {
 struct Computer {
     std::string name;
     std::vector<Device> devices;
+};
+
+// Something asked for that is not there: message to stderr, exit status 1.
+class NotThere {
+  public:
+    explicit NotThere(std::string text) : m_text(std::move(text)) {}
+    const std::string& Text() const { return m_text; }
+
+  private:
+    std::string m_text;
 };
 
 // A usage error: message and usage to stderr, exit status 2.
@@ -234,12 +247,12 @@ std::vector<TypeItems> SelectTypes(const Options& o) {
     for (const TypeItems& t : types)
         if ((ParseInt(o.type, code) && t.code == code) || EqualsIgnoringCase(o.type, t.name))
             return {t};
-    if (ParseInt(o.type, code))
-        return {{static_cast<int>(code), "", {}}}; // not in the table, but the storage may know it
     std::string known;
     for (const TypeItems& t : types)
-        known += (known.empty() ? "" : ", ") + t.name;
-    throw UsageError("--type: no item type named \"" + o.type + "\"; the types are: " + known);
+        known += (known.empty() ? "" : ", ") + t.name + " (" + std::to_string(t.code) + ")";
+    throw NotThere("no item type " +
+                   std::string(ParseInt(o.type, code) ? "has code " : "is named ") + "\"" + o.type +
+                   "\"; the types are: " + known);
 }
 
 // Each family has one cursor for the whole process, so every walk runs to
@@ -269,11 +282,19 @@ std::vector<Item> WalkItems(const std::string& device, const std::string& area, 
     return items;
 }
 
+// --area as the device's walk names it; empty when the device has no such
+// area.
+std::vector<std::string> AskedArea(const std::string& device, const std::string& area) {
+    for (const std::string& name : WalkAreas(device))
+        if (EqualsIgnoringCase(name, area))
+            return {name};
+    return {};
+}
+
 Device BrowseDevice(const std::string& name, const Options& o,
                     const std::vector<TypeItems>& types) {
     Device device{name, CountAreas(name.c_str()), {}};
-    std::vector<std::string> areas =
-        o.haveArea ? std::vector<std::string>{o.area} : WalkAreas(name);
+    const std::vector<std::string> areas = o.haveArea ? AskedArea(name, o.area) : WalkAreas(name);
     for (const std::string& areaName : areas) {
         Area area{areaName, {}};
         for (const TypeItems& t : types) {
@@ -345,16 +366,65 @@ void PrintTree(const std::vector<Computer>& computers) {
     }
 }
 
-// Names are 8-bit text in the system's code page; JSON wants UTF-8, so
-// bytes above 127 are written as the Latin-1 characters they would be.
+// Names are 8-bit text: in the ANSI code page on Windows, as stored
+// (UTF-8 as a rule) elsewhere. JSON is UTF-8: Windows text is converted
+// through UTF-16; elsewhere a byte that does not begin a well-formed UTF-8
+// character becomes U+FFFD, so the output is always valid.
+std::string Utf8(const std::string& text) {
+#if defined(_WIN32)
+    if (text.empty())
+        return text;
+    const int wide =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &w[0], wide);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], n, nullptr, nullptr);
+    return out;
+#else
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t size = text.size();
+    for (size_t i = 0; i < size;) {
+        const unsigned char lead = p[i];
+        // The sequence a lead byte begins; C0, C1 and F5 to FF begin none.
+        const size_t length = lead < 0x80                   ? 1
+                              : lead >= 0xC2 && lead < 0xE0 ? 2
+                              : lead >= 0xE0 && lead < 0xF0 ? 3
+                              : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                            : 0;
+        uint32_t cp = length == 1   ? lead
+                      : length == 2 ? lead & 0x1F
+                      : length == 3 ? lead & 0x0F
+                                    : lead & 0x07;
+        bool ok = length > 0 && i + length <= size;
+        for (size_t k = 1; ok && k < length; ++k) {
+            ok = (p[i + k] & 0xC0) == 0x80;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        ok = ok && !(length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) &&
+             !(length == 4 && (cp < 0x10000 || cp > 0x10FFFF));
+        if (ok) {
+            out.append(text, i, length);
+            i += length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+#endif
+}
+
 std::string Json(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char ch : text) {
+    for (unsigned char ch : Utf8(text)) {
         char esc[8];
         if (ch == '"' || ch == '\\') {
             out += '\\';
             out += static_cast<char>(ch);
-        } else if (ch < 0x20 || ch > 0x7e) {
+        } else if (ch < 0x20 || ch == 0x7f) {
             std::snprintf(esc, sizeof esc, "\\u%04x", ch);
             out += esc;
         } else {
@@ -493,7 +563,22 @@ int main(int argc, char** argv) {
                          options.device.c_str());
             return kExitNothing;
         }
+        if (options.haveArea) {
+            bool found = false;
+            for (const Computer& c : computers)
+                for (const Device& d : c.devices)
+                    found = found || !d.areas.empty();
+            if (!found) {
+                std::fprintf(stderr, "tavorin-browse: no storage area \"%s\" on %s\n",
+                             options.area.c_str(),
+                             options.haveDevice ? options.device.c_str() : "any device listed");
+                return kExitNothing;
+            }
+        }
         return kExitListed;
+    } catch (const NotThere& e) {
+        std::fprintf(stderr, "tavorin-browse: %s\n", e.Text().c_str());
+        return kExitNothing;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "tavorin-browse: %s\n%s", e.Text().c_str(), kUsage);
         return kExitUsage;

@@ -2,6 +2,7 @@
 // back, and the one pattern that counts, area walks and device probes share.
 #include "browse_test_support.h"
 #include "fake_kelvast.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 // written past a buffer.
 #include "browse_test_support.h"
 #include "fake_kelvast.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # TAVORIN.dll may depend on Windows system DLLs and Kelvast.dll only, must
-# export the fourteen functions under their plain names and nothing else,
+# export the fourteen functions and the two with plain C types under their
+# plain names and nothing else,
 # and must read Kelvast's two variables through its import table.
 #   check_dll_table.sh <objdump> <TAVORIN.dll>
 set -u
@@ -24,9 +25,10 @@ exports=$(printf '%s\n' "$table" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$
     sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort)
 expected=$(printf '%s\n' AtLookupItem AtLookupMultipleItem CountAreas ListFirstArea \
     ListFirstComputer ListFirstDevice ListFirstItem ListFirstType ListNextArea ListNextComputer \
-    ListNextDevice ListNextItem ListNextType StoreFailedConnections | sort)
+    ListNextDevice ListNextItem ListNextType StoreFailedConnections \
+    AtLookupItemList StoreFailedConnectionList | sort)
 if [ "$exports" != "$expected" ]; then
-    echo "exports differ from the fourteen functions:"
+    echo "exports differ from the sixteen functions:"
     diff <(printf '%s\n' "$expected") <(printf '%s\n' "$exports")
     fail=1
 fi

@@ -2,6 +2,7 @@
 // one costs in storage calls.
 #include "browse_test_support.h"
 #include "fake_kelvast.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include <gtest/gtest.h>

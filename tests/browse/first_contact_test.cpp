@@ -3,6 +3,7 @@
 // process of its own; CTest runs them one at a time with a filter.
 #include "browse_test_support.h"
 #include "fake_kelvast.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #if !defined(_WIN32)

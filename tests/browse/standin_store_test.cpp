@@ -1,11 +1,13 @@
 // The enumeration interface over the stand-in storage library: a small
 // store in a temporary folder, walked through the exported functions.
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include "kelvast.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -199,3 +201,43 @@ TEST(StandInStore, TheDialogsWalkOrderWorksEndToEnd) {
 }
 
 } // namespace
+
+// The library's text in the caller's terms: ANSI code page bytes on Windows,
+// the UTF-8 of the file system elsewhere.
+std::string Native(const std::string& utf8) {
+#if defined(_WIN32)
+    wchar_t wide[64];
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 64);
+    char text[128];
+    WideCharToMultiByte(CP_ACP, 0, wide, n, text, sizeof text, nullptr, nullptr);
+    return text;
+#else
+    return utf8;
+#endif
+}
+
+TEST(StandInStore, NamesBeyondAsciiPassIntactAndTheLimitCountsBytes) {
+    // Names as UTF-8 here; made on disk through the file system's own names.
+    const std::string arm = "\xC3\x84RMEL-1", street = "STRA\xC3\x9F"
+                                                       "E-\xC3\xA9";
+    std::string fits; // as many A-umlauts as 23 bytes of the caller's text hold
+    while (Native(fits + "\xC3\x84").size() <= 23)
+        fits += "\xC3\x84";
+    while (Native(fits).size() < 23)
+        fits += "X";
+    const fs::path folder = g_root / "C" / "PATTERNS" / "7";
+    for (const std::string& name : {arm, street, fits, fits + "Y"}) {
+        fs::create_directories(folder);
+        std::ofstream(folder / fs::u8path(name), std::ios::binary) << "x";
+    }
+    std::vector<std::string> names;
+    for (const Found& f : Items("C:", "PATTERNS", 7, "*"))
+        names.push_back(f.name);
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected = {Native(arm), Native(street), Native(fits)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected) << "the name of 24 bytes is skipped, the others arrive whole";
+    EXPECT_EQ(Items("C:", "PATTERNS", 7, Native("\xC3\x84R*").c_str()).size(), 1u);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}

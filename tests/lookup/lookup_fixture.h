@@ -6,6 +6,7 @@
 #include "fake_kelvast.h"
 #include "lookup_driver.h"
 #include "resource.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include <gtest/gtest.h>

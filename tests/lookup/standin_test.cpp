@@ -13,6 +13,7 @@
 namespace {
 
 std::string g_root;
+const wchar_t kArmel[] = L"\u00c4RMEL-1";
 
 void MakeFolder(const std::string& path) {
     CreateDirectoryA((g_root + path).c_str(), nullptr);
@@ -57,12 +58,19 @@ class StandInStore : public ::testing::Test {
         GetTempPathA(sizeof temp, temp);
         g_root = std::string(temp) + "tavorin-lookup-" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(g_root.c_str(), nullptr);
-        for (const char* folder :
-             {"\\C", "\\C\\PATTERNS", "\\C\\PATTERNS\\9", "\\C\\DATA", "\\3", "\\3\\ARCHIVE"})
+        for (const char* folder : {"\\C", "\\C\\PATTERNS", "\\C\\PATTERNS\\9", "\\C\\PATTERNS\\7",
+                                   "\\C\\DATA", "\\3", "\\3\\ARCHIVE"})
             MakeFolder(folder);
         MakeItem("\\C\\PATTERNS\\9\\ABC", 1200, 1173449100); // 2007-03-09 14:05 UTC
         MakeItem("\\C\\PATTERNS\\9\\ABD", 34, 1173431220);   // 09:07
         MakeItem("\\C\\PATTERNS\\9\\XAB", 5, 1173449100);
+        // A Macro whose name is beyond ASCII, made under its own (UTF-16) name.
+        wchar_t root[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, g_root.c_str(), -1, root, MAX_PATH);
+        HANDLE h = CreateFileW((std::wstring(root) + L"\\C\\PATTERNS\\7\\" + kArmel).c_str(),
+                               GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        CloseHandle(h);
         _putenv(("KELVAST_STORE=" + g_root).c_str());
     }
     static void TearDownTestSuite() { RemoveTree(g_root); }
@@ -101,4 +109,33 @@ TEST_F(StandInStore, TypicalRequestEndToEnd) {
     EXPECT_STREQ(area, "PATTERNS");
     EXPECT_EQ(type, 9);
     EXPECT_STREQ(result, "ABD");
+}
+
+TEST_F(StandInStore, ANameBeyondAsciiIsShownRightAndHandedBackInTheCallersCodePage) {
+    char ansi[32] = "";
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, 0, kArmel, -1, ansi, sizeof ansi, nullptr, &lost);
+    if (lost)
+        GTEST_SKIP() << "the ANSI code page " << GetACP() << " has no A-umlaut";
+    char device[64] = "C:", area[256] = "PATTERNS", result[64] = "";
+    int type = 7, answer = -1;
+    std::wstring shown;
+    DriveLookup(
+        [&] { answer = AtLookupItem(device, area, &type, "", LF_LOCAL_DRIVES, result); },
+        [&](const LookupWindow& w) {
+            // What the list draws: its text as the system's own UTF-16.
+            wchar_t text[32] = L"";
+            LVITEMW item = {};
+            item.pszText = text;
+            item.cchTextMax = 32;
+            w.Send(w.Item(IDC_ITEM_LIST), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+            shown = text;
+            w.SetPattern("\xC4");
+            EXPECT_EQ(w.Names(), Texts{ansi}) << "the pattern with an A-umlaut does not match";
+            w.SelectRows({0});
+            w.Command(IDOK);
+        });
+    EXPECT_TRUE(shown == kArmel) << "the list shows another name";
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(result, ansi);
 }

@@ -4,6 +4,7 @@
 #include "afxres_posix.h"
 #include "afxstate.h"
 #include "fake_kelvast.h"
+#include "afxstr.h"
 #include "tavorin.h"
 
 #include "gtest/gtest.h"

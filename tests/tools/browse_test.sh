@@ -75,6 +75,14 @@ run --flags 0 --failed 3
 printf '%s' "$err" | grep -q 'no device holds storage areas' || fail "nothing listed: no hint: $err"
 run --device 7:
 [ "$rc" = 1 ] || fail "--device 7: exit $rc, expected 1"
+# An area or type that does not exist is said so, not listed as empty.
+for args in "--type Nope" "--type 99" "--area NOPE" "--device C: --area NOPE"; do
+    eval "run $args"
+    [ "$rc" = 1 ] || fail "'$args': exit $rc, expected 1"
+    printf '%s' "$err" | grep -Eq 'no (item type|storage area)' || fail "'$args': no hint: $err"
+done
+run --device C: --area patterns --type marker --pattern CD
+[ "$rc" = 0 ] && printf '%s' "$out" | grep -q 'CD300' || fail "an area and type in other case: exit $rc: $out"
 
 # -v tells where the store is read from, on stderr only.
 run -v --device 3:
@@ -82,7 +90,7 @@ printf '%s' "$err" | grep -qF "from KELVAST_STORE): $KELVAST_STORE" || fail "-v:
 printf '%s' "$out" | grep -q 'store root' && fail "-v: setting leaked to stdout"
 
 # Bad arguments: exit 2, usage on stderr, nothing on stdout.
-bad_args=("--bogus" "--type" "--type Nope" "--flags 'LOCAL|NET'" "--flags ''" "--failed 12"
+bad_args=("--bogus" "--type" "--flags 'LOCAL|NET'" "--flags ''" "--failed 12"
           "--failed 3,x" "--pattern ABCDEFGHIJKLMNOPQRSTUVWX" "--device ''")
 [ -n "$runner" ] && bad_args=("--bogus" "--failed 12") # each Wine start costs a second
 for args in "${bad_args[@]}"; do
@@ -91,6 +99,38 @@ for args in "${bad_args[@]}"; do
     [ -z "$out" ] || fail "bad arguments '$args': wrote to stdout: $out"
     printf '%s' "$err" | grep -q '^usage: tavorin-browse' || fail "bad arguments '$args': no usage: $err"
 done
+
+# A network device served from a folder of its own, as from a file server
+# (under Wine a UNC share that the prefix maps to a folder), holding a name
+# beyond ASCII: listed first, walked, and written to JSON as UTF-8.
+net=$store.net
+rm -rf "$net"
+mkdir -p "$net/SERVER/9"
+head -c 300 /dev/zero >"$net/SERVER/9/ÄRMEL-1"
+if [ -n "$runner" ]; then
+    . "$repo/scripts/lib.sh"
+    wine_environment
+    share=share-$$
+    mkdir -p "$WINEPREFIX/dosdevices/unc/tavorin-fs"
+    ln -sfn "$net" "$WINEPREFIX/dosdevices/unc/tavorin-fs/$share"
+    trap 'rm -f "$WINEPREFIX/dosdevices/unc/tavorin-fs/$share"' EXIT
+    export KELVAST_NETWORK="\\\\tavorin-fs\\$share"
+    # Wine reads Unix file names in the locale's character set.
+    export LC_ALL=C.UTF-8
+else
+    export KELVAST_NETWORK=$net
+fi
+run --json --flags NETWORK
+printf '%s' "$out" | python3 -c '
+import json, sys
+tree = json.loads(sys.stdin.buffer.read().decode("utf-8"))  # strict: valid UTF-8 only
+first = tree["computers"][0]["devices"][0]
+items = [i["name"] for a in first["areas"] for t in a["types"] for i in t["items"]]
+assert first["name"] == "NETWORK:", first["name"]
+assert [a["name"] for a in first["areas"]] == ["SERVER"], first["areas"]
+assert items == ["\u00c4RMEL-1"], items
+' || fail "network device from KELVAST_NETWORK ($KELVAST_NETWORK): exit $rc: $out $err"
+unset KELVAST_NETWORK
 
 [ $failures = 0 ] && echo "all browse tool checks passed"
 [ $failures = 0 ]
