@@ -60,6 +60,9 @@ wine_environment() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEARCH=win64
+    # Wine reads and writes Unix file names in the locale's character set:
+    # UTF-8 on every machine, also where the environment names no locale.
+    export LC_ALL=C.UTF-8
 }
 
 # Creates the prefix once (needs DISPLAY: the first Wine process of a prefix

@@ -115,8 +115,6 @@ if [ -n "$runner" ]; then
     ln -sfn "$net" "$WINEPREFIX/dosdevices/unc/tavorin-fs/$share"
     trap 'rm -f "$WINEPREFIX/dosdevices/unc/tavorin-fs/$share"' EXIT
     export KELVAST_NETWORK="\\\\tavorin-fs\\$share"
-    # Wine reads Unix file names in the locale's character set.
-    export LC_ALL=C.UTF-8
 else
     export KELVAST_NETWORK=$net
 fi
