@@ -1,6 +1,7 @@
 // The "Lookup" dialog's set-up, refresh, and reaction to the user.
 #include "lookup.h"
 
+#include "dpi.h"
 #include "kelvast.h"
 #include "tavorin.h"
 
@@ -104,7 +105,13 @@ BOOL CLookup::OnInitDialog() {
     m_toolbar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE, rect,
                      this, IDC_TOOLBAR);
 
-    m_toolbar.AddBitmap(2, IDB_VIEW_BUTTONS);
+    // Columns and toolbar images are counted in pixels: unlike the template's
+    // dialog units, they do not follow the display's dpi by themselves.
+    const UINT dpi = WindowDpi(m_hWnd);
+    if (dpi == kBaseDpi)
+        m_toolbar.AddBitmap(2, IDB_VIEW_BUTTONS);
+    else
+        AddScaledViewImages(m_toolbar.m_hWnd, AfxGetModuleState()->m_hCurrentResourceHandle, dpi);
     // Image, command, state, style, data word, string index; no captions:
     // each button is known by its image and its tooltip.
     TBBUTTON buttons[2] = {
@@ -119,7 +126,7 @@ BOOL CLookup::OnInitDialog() {
         LVCOLUMNA column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = kColumnWidth;
+        column.cx = ScaleToDpi(kColumnWidth, dpi);
         column.pszText = const_cast<char*>(title.GetString());
         column.iSubItem = i;
         m_list.InsertColumn(i, &column);

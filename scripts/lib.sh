@@ -54,9 +54,10 @@ stop_display() {
     XVFB_PID=
 }
 
-# The private prefix under build/, never the user's ~/.wine.
+# The private prefix under build/, never the user's ~/.wine;
+# TAVORIN_WINEPREFIX names another (see prepare_wine_dpi).
 wine_environment() {
-    export WINEPREFIX="$REPO/build/wineprefix"
+    export WINEPREFIX="${TAVORIN_WINEPREFIX:-$REPO/build/wineprefix}"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEARCH=win64
@@ -90,3 +91,17 @@ prepare_wine() {
     fi
 }
 stop_wine() { timeout 30 wineserver -k 2>/dev/null; true; }
+
+# A prefix of its own whose display has $1 dots per inch (LogPixels), made
+# like the main one; later calls in the same shell use it. Its wineserver
+# is ended after the change, so the next program starts a fresh one that
+# reads the new value.
+prepare_wine_dpi() {
+    export TAVORIN_WINEPREFIX="$REPO/build/wineprefix-dpi"
+    prepare_wine || return 1
+    [ "$(cat "$WINEPREFIX/.tavorin-dpi" 2>/dev/null)" = "$1" ] && return 0
+    timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        >/dev/null 2>&1 || { log "could not set LogPixels to $1"; return 1; }
+    timeout 30 wineserver -k 2>/dev/null
+    echo "$1" >"$WINEPREFIX/.tavorin-dpi"
+}

@@ -2,7 +2,10 @@
 // toolbar, tooltips, columns, focus.
 #include "lookup_fixture.h"
 
+#include "dpi.h"
+
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -53,6 +56,13 @@ std::string Field(const WORD*& p) {
 
 const WORD* AlignDword(const WORD* p) {
     return reinterpret_cast<const WORD*>((reinterpret_cast<uintptr_t>(p) + 3) & ~uintptr_t(3));
+}
+
+int ScreenDpi() {
+    HDC hScreen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(hScreen, LOGPIXELSX);
+    ReleaseDC(nullptr, hScreen);
+    return dpi;
 }
 
 std::string Upper(std::string s) {
@@ -306,6 +316,118 @@ TEST_F(LookupTest, DetailsViewShowsFourColumnsOfAHundredPixels) {
     });
 }
 
+// The checks below hold at every dpi; dpi_check.sh runs them at 192, 144
+// and 96 dots per inch, the rest of the program at the prefix's 96.
+
+TEST_F(LookupTest, ColumnsFitTheirLongestTextsAtTheDisplaysDpi) {
+    fake_add_item("C:PATTERNS", kTypeMarker, "ABX-SLEEVE", 40960, kAfternoon);
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        const int dpi = ScreenDpi();
+        SCOPED_TRACE("at " + std::to_string(dpi) + " dpi");
+        ASSERT_EQ(w.Names(), (std::vector<std::string>{"ABC", "ABD", "XAB", "ABX-SLEEVE"}));
+        // Widths read in details view: in list view the list answers with
+        // the width of its own columns.
+        w.Command(ID_SET_DETAILS);
+        HWND hList = w.Item(IDC_ITEM_LIST);
+        for (int i = 0; i < 4; ++i) {
+            const LRESULT width = w.Send(hList, LVM_GETCOLUMNWIDTH, i);
+            EXPECT_EQ(width, MulDiv(100, dpi, 96)) << "column " << i;
+            // The list's own measure of its longest text, margins included.
+            w.Send(hList, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+            const LRESULT needed = w.Send(hList, LVM_GETCOLUMNWIDTH, i);
+            w.Send(hList, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(width, 0));
+            EXPECT_LE(needed, width) << "column " << i << " cuts its longest text";
+        }
+    });
+}
+
+TEST_F(LookupTest, ToolbarButtonsAtTheDisplaysDpi) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        const int dpi = ScreenDpi();
+        SCOPED_TRACE("at " + std::to_string(dpi) + " dpi");
+        HWND hBar = w.Item(IDC_TOOLBAR);
+        const LRESULT size = w.Send(hBar, TB_GETBUTTONSIZE);
+        EXPECT_EQ(LOWORD(size), MulDiv(23, dpi, 96));
+        EXPECT_EQ(HIWORD(size), MulDiv(22, dpi, 96));
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(w.Send(hBar, TB_GETIMAGELIST)), &cx,
+                              &cy);
+        EXPECT_EQ(cx, MulDiv(16, dpi, 96));
+        // At 96 dpi the toolbar cuts bitmap 134 into images itself: 16 x 15,
+        // under Wine 16 x 16.
+        if (dpi != 96) {
+            EXPECT_EQ(cy, MulDiv(15, dpi, 96));
+        }
+
+        RECT client;
+        GetClientRect(hBar, &client);
+        HWND hTips = reinterpret_cast<HWND>(w.Send(hBar, TB_GETTOOLTIPS));
+        ASSERT_NE(hTips, nullptr);
+        for (int i = 0; i < 2; ++i) {
+            SCOPED_TRACE("button " + std::to_string(i));
+            RECT button = {};
+            w.Send(hBar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&button));
+            EXPECT_LE(button.bottom, client.bottom) << "cut off by the placeholder's rectangle";
+            EXPECT_LE(button.right, client.right);
+            // The tooltip finds the button under the pointer at its middle
+            // and the dialog still names it.
+            TTHITTESTINFOA hit = {};
+            hit.hwnd = hBar;
+            hit.pt = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+            hit.ti.cbSize = sizeof hit.ti;
+            ASSERT_TRUE(w.Send(hTips, TTM_HITTESTA, 0, reinterpret_cast<LPARAM>(&hit)));
+            EXPECT_EQ(hit.ti.uId, static_cast<UINT_PTR>(ID_SET_DETAILS + i));
+            char text[80] = "";
+            hit.ti.lpszText = text;
+            w.Send(hTips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&hit.ti));
+            EXPECT_STREQ(text, i == 0 ? "Set Details" : "Set List");
+        }
+    });
+}
+
+// A toolbar of its own given the images at 192 dpi, from the module and
+// from a library that has only bitmap 134, drawn on white: a dash of the
+// details image in both, and the column divider only the larger image has.
+TEST(LookupToolbarImages, LargerBitmapWhereTheLibraryHasItElseTheSmallOneScaled) {
+    HMODULE hSmallOnly =
+        LoadLibraryExA("lookup-small-images.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(hSmallOnly, nullptr);
+    for (HMODULE hResources : {Tavorin(), hSmallOnly}) {
+        const bool large = hResources == Tavorin();
+        SCOPED_TRACE(large ? "the module's bitmaps" : "bitmap 134 only");
+        HWND hBar = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, WS_POPUP, 0, 0, 200, 60, nullptr,
+                                    nullptr, nullptr, nullptr);
+        SendMessageA(hBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        AddScaledViewImages(hBar, hResources, 192);
+        HIMAGELIST hImages =
+            reinterpret_cast<HIMAGELIST>(SendMessageA(hBar, TB_GETIMAGELIST, 0, 0));
+        ASSERT_NE(hImages, nullptr);
+        EXPECT_EQ(ImageList_GetImageCount(hImages), 2);
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(hImages, &cx, &cy);
+        EXPECT_EQ(cx, 32);
+        EXPECT_EQ(cy, 30);
+
+        HDC hDC = CreateCompatibleDC(nullptr);
+        BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        void* bits = nullptr;
+        HBITMAP hCanvas = CreateDIBSection(hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ hPrevious = SelectObject(hDC, hCanvas);
+        PatBlt(hDC, 0, 0, cx, cy, WHITENESS);
+        ImageList_Draw(hImages, 0, hDC, 0, 0, ILD_NORMAL);
+        EXPECT_EQ(GetPixel(hDC, 5, 11), GetSysColor(COLOR_BTNTEXT)) << "dash";
+        EXPECT_EQ(GetPixel(hDC, 9, 13), large ? GetSysColor(COLOR_BTNSHADOW) : RGB(255, 255, 255))
+            << "divider";
+        SelectObject(hDC, hPrevious);
+        DeleteObject(hCanvas);
+        DeleteDC(hDC);
+        DestroyWindow(hBar);
+    }
+    FreeLibrary(hSmallOnly);
+}
+
 // Not a check: holds the dialog open in details view while screenshot.sh
 // takes a picture of the screen. Runs only when that script asks.
 TEST_F(LookupTest, HoldOpenForScreenshot) {
@@ -314,6 +436,7 @@ TEST_F(LookupTest, HoldOpenForScreenshot) {
         GTEST_SKIP() << "TAVORIN_SCREENSHOT_DIR not set";
     const std::string ready = std::string(dir) + "\\ready";
     const std::string done = std::string(dir) + "\\done";
+    fake_add_item("C:PATTERNS", kTypeMarker, "ABX-SLEEVE", 40960, kAfternoon);
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     LookupItem(b, "", kAllFlags, [&](const LookupWindow& w) {
         w.Command(ID_SET_DETAILS);
@@ -321,8 +444,16 @@ TEST_F(LookupTest, HoldOpenForScreenshot) {
         RedrawWindow(w.Dialog(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Sleep(500);
-        CloseHandle(
-            CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        // The dialog's rectangle, for the picture to show the dialog alone;
+        // written aside and renamed, so the script never reads half of it.
+        RECT r;
+        GetWindowRect(w.Dialog(), &r);
+        const std::string partial = ready + ".part";
+        if (std::FILE* f = std::fopen(partial.c_str(), "w")) {
+            std::fprintf(f, "%ldx%ld+%ld+%ld", r.right - r.left, r.bottom - r.top, r.left, r.top);
+            std::fclose(f);
+        }
+        MoveFileA(partial.c_str(), ready.c_str());
         for (int i = 0; i < 150 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
             Sleep(100);
     });

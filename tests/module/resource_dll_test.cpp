@@ -296,9 +296,11 @@ TEST(GermanLibrary, CarriesEveryStringAndTheBitmap) {
         EXPECT_NE("(missing)", text) << "string " << id;
         EXPECT_NE(own.String(id), text) << "string " << id << " is not translated";
     }
-    const std::vector<unsigned char> bitmap = own.Data(RT_BITMAP, IDB_VIEW_BUTTONS);
-    EXPECT_FALSE(bitmap.empty());
-    EXPECT_EQ(bitmap, german.Data(RT_BITMAP, IDB_VIEW_BUTTONS));
+    for (unsigned id : {IDB_VIEW_BUTTONS, IDB_VIEW_BUTTONS_LARGE}) {
+        const std::vector<unsigned char> bitmap = own.Data(RT_BITMAP, id);
+        EXPECT_FALSE(bitmap.empty()) << "bitmap " << id;
+        EXPECT_EQ(bitmap, german.Data(RT_BITMAP, id)) << "bitmap " << id;
+    }
 }
 
 } // namespace
