@@ -40,22 +40,6 @@ double Median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// Bytes in use in the process's heaps.
-double HeapBytes() {
-    HANDLE heaps[64];
-    const DWORD n = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
-    SIZE_T busy = 0;
-    for (DWORD i = 0; i < n; ++i) {
-        PROCESS_HEAP_ENTRY e = {};
-        HeapLock(heaps[i]);
-        while (HeapWalk(heaps[i], &e))
-            if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                busy += e.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return static_cast<double>(busy);
-}
-
 // Everything is timed on the dialog's own thread, in its window procedure:
 // a message from the driver would cross threads, and the walk shares the
 // process-wide browse state with the dialog.
@@ -198,7 +182,7 @@ double TimeLookupOpen(int size) {
         if (WaitForRows(hList, size, kPatience) >= size)
             shown = Seconds();
     };
-    if (!DriveModal(call, drive, kPatience, "Lookup").appeared)
+    if (!DriveModal(call, drive, kPatience, kIdList).appeared)
         GiveUp("the Lookup dialog did not appear");
     return shown > 0 ? shown - start : -1;
 }

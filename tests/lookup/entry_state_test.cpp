@@ -49,7 +49,9 @@ void operator delete(void* p, std::size_t) noexcept {
 
 namespace {
 
-class EntryStateTest : public ::testing::Test {
+// A request as a C caller fills it; the fake store holds C:PATTERNS and
+// C:DATA, and 3:ARCHIVE.
+class ItemListTest : public ::testing::Test {
   protected:
     void SetUp() override {
         // The dialog's resources are linked into this program.
@@ -57,9 +59,54 @@ class EntryStateTest : public ::testing::Test {
         g_moduleState.m_hCurrentResourceHandle = GetModuleHandleA(nullptr);
         fake_reset();
         fake_add_area("C:*", "C:PATTERNS");
-        fake_add_item("C:PATTERNS", 9, "ABC", 1, 0);
-        // The caller's resources hold no "Lookup" template: the dialog can
-        // only open if the call switched to this module's state.
+        fake_add_area("C:*", "C:DATA");
+        fake_add_area("3:*", "3:ARCHIVE");
+        for (const char* name : {"AB1", "AB2", "LONGER-NAME-OF-23-CHARS"})
+            fake_add_item("C:PATTERNS", 9, name, 1, 0);
+        fake_add_item("C:DATA", 12, "D1", 1, 0);
+        std::memset(&m_r, 0, sizeof m_r);
+        std::memset(m_device, '#', sizeof m_device);
+        std::memset(m_area, '#', sizeof m_area);
+        std::strcpy(m_device, "C:");
+        std::strcpy(m_area, "PATTERNS");
+        m_r.structSize = sizeof m_r;
+        m_r.device = m_device;
+        m_r.deviceSize = sizeof m_device;
+        m_r.area = m_area;
+        m_r.areaSize = sizeof m_area;
+        m_r.type = 9;
+        m_r.pattern = "";
+        m_r.flags = LF_LOCAL_DRIVES | LF_DEVICE | LF_AREA | LF_TYPE;
+    }
+
+    int Run(const std::function<void(const LookupWindow&)>& drive) {
+        int answer = -1;
+        DriveLookup([&] { answer = AtLookupItemList(&m_r); }, drive);
+        return answer;
+    }
+
+    // The caller's buffers as SetUp left them.
+    bool Untouched() const {
+        char device[sizeof m_device], area[sizeof m_area];
+        std::memset(device, '#', sizeof device);
+        std::memset(area, '#', sizeof area);
+        std::strcpy(device, "C:");
+        std::strcpy(area, "PATTERNS");
+        return std::memcmp(device, m_device, sizeof device) == 0 &&
+               std::memcmp(area, m_area, sizeof area) == 0 && m_r.type == 9 && !m_r.names;
+    }
+
+    TAVORIN_LOOKUP m_r;
+    char m_device[8];
+    char m_area[32];
+};
+
+// The caller holds a state of its own whose resources have no "Lookup"
+// template: the dialog can only open if the call switched to this module's.
+class EntryStateTest : public ItemListTest {
+  protected:
+    void SetUp() override {
+        ItemListTest::SetUp();
         m_callerState.m_hCurrentInstanceHandle = GetModuleHandleA("kernel32.dll");
         m_callerState.m_hCurrentResourceHandle = GetModuleHandleA("kernel32.dll");
         m_previous = AfxSetModuleState(&m_callerState);
@@ -113,57 +160,6 @@ TEST(EntryArguments, AMissingArgumentAnswersZeroWithoutOpeningTheDialog) {
     EXPECT_EQ(0, AtLookupItem(device, area, &type, "", 0, nullptr));
     EXPECT_EQ(0, AtLookupMultipleItem(device, nullptr, &type, "", LF_AREA, nullptr));
 }
-
-// A request as a C caller fills it; the fake store holds C:PATTERNS and
-// C:DATA, and 3:ARCHIVE.
-class ItemListTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        g_moduleState.m_hCurrentInstanceHandle = GetModuleHandleA(nullptr);
-        g_moduleState.m_hCurrentResourceHandle = GetModuleHandleA(nullptr);
-        fake_reset();
-        fake_add_area("C:*", "C:PATTERNS");
-        fake_add_area("C:*", "C:DATA");
-        fake_add_area("3:*", "3:ARCHIVE");
-        for (const char* name : {"AB1", "AB2", "LONGER-NAME-OF-23-CHARS"})
-            fake_add_item("C:PATTERNS", 9, name, 1, 0);
-        fake_add_item("C:DATA", 12, "D1", 1, 0);
-        std::memset(&m_r, 0, sizeof m_r);
-        std::memset(m_device, '#', sizeof m_device);
-        std::memset(m_area, '#', sizeof m_area);
-        std::strcpy(m_device, "C:");
-        std::strcpy(m_area, "PATTERNS");
-        m_r.structSize = sizeof m_r;
-        m_r.device = m_device;
-        m_r.deviceSize = sizeof m_device;
-        m_r.area = m_area;
-        m_r.areaSize = sizeof m_area;
-        m_r.type = 9;
-        m_r.pattern = "";
-        m_r.flags = LF_LOCAL_DRIVES | LF_DEVICE | LF_AREA | LF_TYPE;
-    }
-
-    int Run(const std::function<void(const LookupWindow&)>& drive) {
-        int answer = -1;
-        DriveLookup([&] { answer = AtLookupItemList(&m_r); }, drive);
-        return answer;
-    }
-
-    // The caller's buffers as SetUp left them.
-    bool Untouched() const {
-        char device[sizeof m_device], area[sizeof m_area];
-        std::memset(device, '#', sizeof device);
-        std::memset(area, '#', sizeof area);
-        std::strcpy(device, "C:");
-        std::strcpy(area, "PATTERNS");
-        return std::memcmp(device, m_device, sizeof device) == 0 &&
-               std::memcmp(area, m_area, sizeof area) == 0 && m_r.type == 9 && !m_r.names;
-    }
-
-    TAVORIN_LOOKUP m_r;
-    char m_device[8];
-    char m_area[32];
-};
 
 TEST_F(ItemListTest, NamesComeAsOneDoubleNulListInListOrderFreedWithLocalFree) {
     const int answer = Run([](const LookupWindow& w) {

@@ -6,75 +6,6 @@
 
 namespace {
 
-int g_failures = 0;
-
-void PrintFailure(const std::string& text) {
-    std::fprintf(stderr, "driver: %s\n", text.c_str());
-    std::fflush(stderr);
-    ++g_failures;
-}
-
-DriverFailureHandler g_onFailure = PrintFailure;
-
-struct DriveContext {
-    DWORD callerThread;
-    const char* caption;
-    const std::function<void(HWND)>* drive;
-    HANDLE callDone;
-    DWORD patienceMs;
-    DriveOutcome outcome;
-};
-
-struct FindContext {
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam) {
-    FindContext* find = reinterpret_cast<FindContext*>(lParam);
-    char text[32] = "";
-    if (find->caption)
-        GetWindowTextA(hWnd, text, sizeof text);
-    else
-        GetClassNameA(hWnd, text, sizeof text);
-    // Visible only once its controls exist and its set-up has run.
-    if (std::strcmp(text, find->caption ? find->caption : "#32770") != 0 || !IsWindowVisible(hWnd))
-        return TRUE;
-    find->found = hWnd;
-    return FALSE;
-}
-
-// Other programs on the same display may show such a dialog too; only the
-// one of the calling thread counts.
-HWND WaitForDialog(const DriveContext& ctx) {
-    const DWORD start = GetTickCount();
-    do {
-        FindContext find = {ctx.caption, nullptr};
-        EnumThreadWindows(ctx.callerThread, FindDialog, reinterpret_cast<LPARAM>(&find));
-        if (find.found)
-            return find.found;
-        Sleep(1);
-    } while (GetTickCount() - start < ctx.patienceMs &&
-             WaitForSingleObject(ctx.callDone, 0) == WAIT_TIMEOUT);
-    return nullptr;
-}
-
-DWORD WINAPI DriverThread(void* param) {
-    DriveContext* ctx = static_cast<DriveContext*>(param);
-    HWND hDlg = WaitForDialog(*ctx);
-    if (hDlg) {
-        ctx->outcome.appeared = true;
-        (*ctx->drive)(hDlg);
-        if (IsWindow(hDlg)) {
-            ctx->outcome.closedByHarness = true;
-            PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-    if (WaitForSingleObject(ctx->callDone, ctx->patienceMs) != WAIT_OBJECT_0)
-        GiveUp("the dialog's call did not return");
-    return 0;
-}
-
 struct FindClass {
     const char* className;
     HWND found;
@@ -90,205 +21,7 @@ BOOL CALLBACK FindByClass(HWND hWnd, LPARAM lParam) {
     return FALSE;
 }
 
-LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
-    std::fprintf(stderr, "crash: exception 0x%08lx\n",
-                 static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
-    std::fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 3);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-
-LRESULT SendBounded(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD ms) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_NORMAL, ms, &result)) {
-        char text[96];
-        std::snprintf(text, sizeof text, "message 0x%x got no answer within %lu ms", msg,
-                      static_cast<unsigned long>(ms));
-        g_onFailure(text);
-        return 0;
-    }
-    return static_cast<LRESULT>(result);
-}
-
 } // namespace
-
-void SetDriverFailureHandler(DriverFailureHandler handler) {
-    g_onFailure = handler ? handler : PrintFailure;
-}
-
-int DriverFailures() {
-    return g_failures;
-}
-
-DriveOutcome DriveModal(const std::function<void()>& call, const std::function<void(HWND)>& drive,
-                        DWORD patienceMs, const char* caption) {
-    DriveContext ctx = {
-        GetCurrentThreadId(), caption,       &drive, CreateEventA(nullptr, TRUE, FALSE, nullptr),
-        patienceMs,           DriveOutcome()};
-    HANDLE thread = CreateThread(nullptr, 0, DriverThread, &ctx, 0, nullptr);
-    if (!thread)
-        GiveUp("no driver thread");
-    struct Join { // also when call raises
-        DriveContext& ctx;
-        HANDLE thread;
-        ~Join() {
-            SetEvent(ctx.callDone);
-            if (WaitForSingleObject(thread, ctx.patienceMs + 5000) != WAIT_OBJECT_0)
-                GiveUp("the driver did not finish");
-            CloseHandle(thread);
-            CloseHandle(ctx.callDone);
-        }
-    };
-    {
-        Join join{ctx, thread};
-        call();
-    }
-    return ctx.outcome;
-}
-
-DriveOutcome DriveLookup(const std::function<void()>& call,
-                         const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs) {
-    const DWORD threadId = GetCurrentThreadId();
-    const DriveOutcome outcome = DriveModal(
-        call, [&](HWND hDlg) { drive(LookupWindow(hDlg, threadId)); }, patienceMs, "Lookup");
-    if (!outcome.appeared)
-        g_onFailure("no \"Lookup\" dialog appeared within " + std::to_string(patienceMs) + " ms");
-    return outcome;
-}
-
-LRESULT LookupWindow::Send(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD ms) const {
-    return SendBounded(hWnd, msg, wParam, lParam, ms);
-}
-
-std::string LookupWindow::Text(HWND hWnd) const {
-    char buffer[512] = "";
-    Send(hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
-
-std::vector<std::string> LookupWindow::Entries(int comboId) const {
-    std::vector<std::string> entries;
-    const int n = static_cast<int>(Send(Item(comboId), CB_GETCOUNT));
-    for (int i = 0; i < n; ++i) {
-        char buffer[512] = "";
-        Send(Item(comboId), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer));
-        entries.push_back(buffer);
-    }
-    return entries;
-}
-
-std::string LookupWindow::Selection(int comboId) const {
-    const int sel = static_cast<int>(Send(Item(comboId), CB_GETCURSEL));
-    if (sel < 0)
-        return "";
-    char buffer[512] = "";
-    Send(Item(comboId), CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
-
-std::vector<Row> LookupWindow::Rows() const {
-    std::vector<Row> rows;
-    HWND hList = Item(1004);
-    const int n = static_cast<int>(Send(hList, LVM_GETITEMCOUNT));
-    for (int i = 0; i < n; ++i) {
-        Row row;
-        for (int col = 0; col < 4; ++col) {
-            char buffer[128] = "";
-            LVITEMA item = {};
-            item.iSubItem = col;
-            item.pszText = buffer;
-            item.cchTextMax = sizeof buffer;
-            Send(hList, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-            row[col] = buffer;
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-std::vector<std::string> LookupWindow::Names() const {
-    std::vector<std::string> names;
-    for (const Row& row : Rows())
-        names.push_back(row[0]);
-    return names;
-}
-
-std::vector<int> LookupWindow::SelectedRows() const {
-    std::vector<int> rows;
-    HWND hList = Item(1004);
-    for (int row = -1;
-         (row = static_cast<int>(
-              Send(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
-        rows.push_back(row);
-    return rows;
-}
-
-HWND LookupWindow::Focus() const {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(m_threadId, &info);
-    return info.hwndFocus;
-}
-
-LONG LookupWindow::ListStyle() const {
-    return GetWindowLongA(Item(1004), GWL_STYLE);
-}
-
-void LookupWindow::SetPattern(const char* text) const {
-    Send(Item(1002), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-void LookupWindow::Pick(int comboId, const char* entry) const {
-    const LRESULT index = Send(Item(comboId), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                               reinterpret_cast<LPARAM>(entry));
-    if (index == CB_ERR) {
-        g_onFailure("no entry \"" + std::string(entry) + "\" in combo box " +
-                    std::to_string(comboId));
-        return;
-    }
-    PickIndex(comboId, static_cast<int>(index));
-}
-
-void LookupWindow::PickIndex(int comboId, int index) const {
-    Send(Item(comboId), CB_SETCURSEL, static_cast<WPARAM>(index));
-    // What a pick in the drop-down list tells the dialog, in this order.
-    Command(comboId, CBN_SELCHANGE);
-    Command(comboId, CBN_SELENDOK);
-}
-
-void LookupWindow::SelectRows(const std::vector<int>& rows, bool select) const {
-    for (int row : rows) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED;
-        item.state = select ? LVIS_SELECTED : 0;
-        Send(Item(1004), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
-}
-
-void LookupWindow::Command(int id, int code) const {
-    Send(m_hDlg, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
-}
-
-void LookupWindow::PostKey(UINT vk) const {
-    HWND target = Focus() ? Focus() : m_hDlg;
-    PostMessageA(target, WM_KEYDOWN, vk, 1);
-    PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
-}
-
-void LookupWindow::PostChar(char c) const {
-    HWND target = Focus() ? Focus() : m_hDlg;
-    PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-
-bool LookupWindow::WaitClosed(DWORD ms) const {
-    const DWORD start = GetTickCount();
-    while (IsWindow(m_hDlg)) {
-        if (GetTickCount() - start >= ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
 
 ScreenPicture::ScreenPicture(const RECT& rect)
     : m_rect(rect), m_width(std::max(0, static_cast<int>(rect.right - rect.left))),
@@ -409,13 +142,17 @@ double Seconds() {
     return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-void GiveUp(const char* why) {
-    std::fprintf(stderr, "%s; ending the program\n", why);
-    std::fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 3);
-}
-
-void EndOnCrash() {
-    SetUnhandledExceptionFilter(OnCrash);
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+double HeapBytes() {
+    HANDLE heaps[64];
+    const DWORD n = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
+    SIZE_T busy = 0;
+    for (DWORD i = 0; i < n; ++i) {
+        PROCESS_HEAP_ENTRY e = {};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &e))
+            if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                busy += e.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return static_cast<double>(busy);
 }

@@ -9,6 +9,7 @@
 //   dialog <what> <text>      (what the Lookup dialog shows, see ReadDialog)
 //   lookup <answer of AtLookupItem>
 // Usage: module_host <report file> <path of TAVORIN.dll> [unload | dialog]
+#include "lookup_window.h"
 #include "message_boxes.h"
 
 #include "resource.h"
@@ -36,14 +37,6 @@ std::string EscapeLineFeeds(const std::string& text) {
     return out;
 }
 
-LONG WINAPI EndOnCrash(EXCEPTION_POINTERS*) {
-    if (g_report) {
-        std::fprintf(g_report, "crash\n");
-        std::fclose(g_report);
-    }
-    ExitProcess(3);
-}
-
 void ReportModules() {
     for (const char* name : {"tavorinl.dll", "Dalquintoria.dll"})
         std::fprintf(g_report, "module %s %d\n", name, GetModuleHandleA(name) ? 1 : 0);
@@ -59,20 +52,6 @@ void ReportBoxes(const MessageBoxCatcher& boxes) {
     }
 }
 
-struct DialogRun {
-    DWORD callerThread;
-    bool seen;
-};
-
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
-    char className[32] = "";
-    GetClassNameA(hwnd, className, sizeof className);
-    if (std::string(className) != "#32770" || !IsWindowVisible(hwnd))
-        return TRUE;
-    *reinterpret_cast<HWND*>(lParam) = hwnd;
-    return FALSE;
-}
-
 BOOL CALLBACK ReportChild(HWND hwnd, LPARAM) {
     char className[32] = "";
     char text[256] = "";
@@ -85,61 +64,37 @@ BOOL CALLBACK ReportChild(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
-// Reads the dialog the caller's thread shows, on a thread of its own, and
-// cancels it; gives up after 10 s so the host never hangs on it.
-DWORD WINAPI ReadDialog(void* param) {
-    DialogRun* run = static_cast<DialogRun*>(param);
-    HWND hDlg = nullptr;
-    for (int i = 0; i < 500 && !hDlg; ++i) {
-        EnumThreadWindows(run->callerThread, FindDialog, reinterpret_cast<LPARAM>(&hDlg));
-        if (!hDlg)
-            Sleep(20);
-    }
-    if (!hDlg)
-        return 0;
-    run->seen = true;
-    char text[256] = "";
-    GetWindowTextA(hDlg, text, sizeof text);
-    std::fprintf(g_report, "dialog caption %s\n", text);
-    EnumChildWindows(hDlg, ReportChild, 0);
-
-    HWND hList = GetDlgItem(hDlg, IDC_ITEM_LIST);
+// What the dialog shows, read from the driver's thread; the driver cancels
+// it afterwards.
+void ReadDialog(const LookupWindow& w) {
+    std::fprintf(g_report, "dialog caption %s\n", w.Text(w.Dialog()).c_str());
+    EnumChildWindows(w.Dialog(), ReportChild, 0);
     for (int i = 0; i < 4; ++i) {
         char title[64] = "";
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT;
         column.pszText = title;
         column.cchTextMax = sizeof title;
-        SendMessageA(hList, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        w.Send(w.Item(IDC_ITEM_LIST), LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
         std::fprintf(g_report, "dialog column %s\n", title);
     }
     // The tooltip texts as the toolbar asks for them: a string number and
     // the library to load it from.
-    HWND hBar = GetDlgItem(hDlg, IDC_TOOLBAR);
     for (UINT id : {ID_SET_DETAILS, ID_SET_LIST}) {
         NMTTDISPINFOA info = {};
-        info.hdr.hwndFrom = hBar;
+        info.hdr.hwndFrom = w.Item(IDC_TOOLBAR);
         info.hdr.idFrom = id;
         info.hdr.code = TTN_GETDISPINFOA;
-        SendMessageA(hDlg, WM_NOTIFY, IDC_TOOLBAR, reinterpret_cast<LPARAM>(&info));
+        w.Send(w.Dialog(), WM_NOTIFY, IDC_TOOLBAR, reinterpret_cast<LPARAM>(&info));
         char tip[64] = "";
         if (info.hinst && IS_INTRESOURCE(info.lpszText))
             LoadStringA(info.hinst, LOWORD(reinterpret_cast<UINT_PTR>(info.lpszText)), tip,
                         sizeof tip);
         std::fprintf(g_report, "dialog tooltip %s\n", tip);
     }
-    HWND hTypes = GetDlgItem(hDlg, IDC_DATA_TYPE);
-    const LRESULT count = SendMessageA(hTypes, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        char name[64] = "";
-        if (SendMessageA(hTypes, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof name)) {
-            SendMessageA(hTypes, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-            std::fprintf(g_report, "dialog type %s\n", name);
-        }
-    }
+    for (const std::string& name : w.Entries(IDC_DATA_TYPE))
+        std::fprintf(g_report, "dialog type %s\n", name.c_str());
     std::fflush(g_report);
-    PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
-    return 0;
 }
 
 void RunDialog(HMODULE hTavorin) {
@@ -148,21 +103,16 @@ void RunDialog(HMODULE hTavorin) {
         reinterpret_cast<void*>(GetProcAddress(hTavorin, "AtLookupItem")));
     if (!lookup)
         return;
-    DialogRun run = {GetCurrentThreadId(), false};
-    HANDLE hThread = CreateThread(nullptr, 0, ReadDialog, &run, 0, nullptr);
     char device[8] = "C:", area[256] = "", result[64] = "";
-    int type = 9;
-    const int answer = lookup(device, area, &type, "", 0x3A, result);
-    WaitForSingleObject(hThread, 15000);
-    CloseHandle(hThread);
+    int type = 9, answer = 0;
+    DriveLookup([&] { answer = lookup(device, area, &type, "", 0x3A, result); }, ReadDialog, 10000);
     std::fprintf(g_report, "lookup %d\n", answer);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    SetUnhandledExceptionFilter(EndOnCrash);
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    EndOnCrash();
     if (argc < 3)
         return 2;
     g_report = std::fopen(argv[1], "w");

@@ -68,23 +68,6 @@ long ProbeWindows() {
     return n;
 }
 
-// Bytes in use in every heap of the process: a leak of one string per
-// dialog shows here long before it shows in pages.
-double HeapKiB() {
-    HANDLE heaps[64];
-    const DWORD n = GetProcessHeaps(64, heaps);
-    SIZE_T busy = 0;
-    for (DWORD i = 0; i < n && i < 64; ++i) {
-        PROCESS_HEAP_ENTRY e = {};
-        HeapLock(heaps[i]);
-        while (HeapWalk(heaps[i], &e))
-            if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                busy += e.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return busy / 1024.0;
-}
-
 Sample Take(int iteration) {
     Sample s = {iteration, 0, 0, 0, 0, 0, 0};
     HANDLE self = GetCurrentProcess();
@@ -105,7 +88,7 @@ Sample Take(int iteration) {
         s.privateKiB = (pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage) / 1024.0;
         s.workingSetKiB = pmc.WorkingSetSize / 1024.0;
     }
-    s.heapKiB = HeapKiB();
+    s.heapKiB = HeapBytes() / 1024.0;
     return s;
 }
 

@@ -1,0 +1,161 @@
+#include "lookup_window.h"
+
+#include "resource.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+DriveOutcome DriveLookup(const std::function<void()>& call,
+                         const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs) {
+    const DriveOutcome outcome = DriveModal(
+        call, [&](HWND hDlg) { drive(LookupWindow(hDlg)); }, patienceMs, IDC_ITEM_LIST);
+    if (!outcome.appeared)
+        DriverFailure("no \"Lookup\" dialog appeared within " + std::to_string(patienceMs) + " ms");
+    return outcome;
+}
+
+std::string LookupWindow::Text(HWND hWnd) const {
+    char buffer[512] = "";
+    Send(hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+// CB_GETLBTEXT knows no bound: the room comes from the entry's length.
+std::string LookupWindow::EntryText(int comboId, int index) const {
+    const LRESULT length = Send(Item(comboId), CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+    if (length <= 0)
+        return "";
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    Send(Item(comboId), CB_GETLBTEXT, static_cast<WPARAM>(index),
+         reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+std::vector<std::string> LookupWindow::Entries(int comboId) const {
+    std::vector<std::string> entries;
+    const int n = static_cast<int>(Send(Item(comboId), CB_GETCOUNT));
+    for (int i = 0; i < n; ++i)
+        entries.push_back(EntryText(comboId, i));
+    return entries;
+}
+
+std::string LookupWindow::Selection(int comboId) const {
+    const int sel = static_cast<int>(Send(Item(comboId), CB_GETCURSEL));
+    return sel < 0 ? "" : EntryText(comboId, sel);
+}
+
+std::vector<Row> LookupWindow::Rows() const {
+    std::vector<Row> rows;
+    HWND hList = Item(IDC_ITEM_LIST);
+    const int n = static_cast<int>(Send(hList, LVM_GETITEMCOUNT));
+    for (int i = 0; i < n; ++i) {
+        Row row;
+        for (int col = 0; col < 4; ++col) {
+            char buffer[128] = "";
+            LVITEMA item = {};
+            item.iSubItem = col;
+            item.pszText = buffer;
+            item.cchTextMax = sizeof buffer;
+            Send(hList, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+            row[col] = buffer;
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::string> LookupWindow::Names() const {
+    std::vector<std::string> names;
+    for (const Row& row : Rows())
+        names.push_back(row[0]);
+    return names;
+}
+
+std::vector<int> LookupWindow::SelectedRows() const {
+    std::vector<int> rows;
+    HWND hList = Item(IDC_ITEM_LIST);
+    for (int row = -1;
+         (row = static_cast<int>(
+              Send(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
+        rows.push_back(row);
+    return rows;
+}
+
+HWND LookupWindow::Focus() const {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(m_threadId, &info);
+    return info.hwndFocus;
+}
+
+LONG LookupWindow::ListStyle() const {
+    return GetWindowLongA(Item(IDC_ITEM_LIST), GWL_STYLE);
+}
+
+void LookupWindow::SetPattern(const char* text) const {
+    Send(Item(IDC_ITEM_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void LookupWindow::Pick(int comboId, const char* entry) const {
+    const LRESULT index = Send(Item(comboId), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                               reinterpret_cast<LPARAM>(entry));
+    if (index == CB_ERR) {
+        DriverFailure("no entry \"" + std::string(entry) + "\" in combo box " +
+                      std::to_string(comboId));
+        return;
+    }
+    PickIndex(comboId, static_cast<int>(index));
+}
+
+void LookupWindow::PickIndex(int comboId, int index) const {
+    Send(Item(comboId), CB_SETCURSEL, static_cast<WPARAM>(index));
+    // What a pick in the drop-down list tells the dialog, in this order.
+    Command(comboId, CBN_SELCHANGE);
+    Command(comboId, CBN_SELENDOK);
+}
+
+void LookupWindow::SelectRows(const std::vector<int>& rows, bool select) const {
+    for (int row : rows) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED;
+        item.state = select ? LVIS_SELECTED : 0;
+        Send(Item(IDC_ITEM_LIST), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void LookupWindow::ClickRow(int row) const {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    Send(Item(IDC_ITEM_LIST), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    // Focus can only be moved by the dialog's own thread; without it the
+    // list does not show its selection.
+    Send(m_hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_ITEM_LIST)), TRUE);
+}
+
+void LookupWindow::Command(int id, int code) const {
+    Send(m_hDlg, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
+}
+
+void LookupWindow::PostKey(UINT vk) const {
+    HWND target = Focus() ? Focus() : m_hDlg;
+    PostMessageA(target, WM_KEYDOWN, vk, 1);
+    PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
+}
+
+void LookupWindow::PostChar(char c) const {
+    HWND target = Focus() ? Focus() : m_hDlg;
+    PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+bool LookupWindow::WaitClosed(DWORD ms) const {
+    const DWORD start = GetTickCount();
+    while (IsWindow(m_hDlg)) {
+        if (GetTickCount() - start >= ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
