@@ -100,23 +100,33 @@ int RunRequest(TAVORIN_LOOKUP& r) {
     return 1;
 }
 
+// The two C++ entry points: runs the dialog, whose OK writes the chosen
+// names into results (the dialog's own array when null), and when the user
+// confirmed with at least one item chosen hands back the choice and, when
+// result is given, the first name.
+int RunAndCopyBack(char* device, char* area, int* type, const char* pattern, int flags,
+                   CStringArray* results, char* result) {
+    try {
+        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+        CLookup dlg(device, area, *type, pattern, flags, results, nullptr);
+        if (dlg.DoModal() != IDOK || dlg.GetResults().GetSize() == 0)
+            return 0;
+        CopyChoice(dlg, flags, device, area, type);
+        if (result)
+            CopyText(result, dlg.GetResults().GetAt(0));
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
 } // namespace
 
 int AtLookupItem(char* device, char* area, int* type, const char* pattern, int flags,
                  char* result) {
     if (!ArgumentsPresent(device, area, type, pattern, result))
         return 0;
-    try {
-        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-        CLookup dlg(device, area, *type, pattern, flags, nullptr, nullptr);
-        if (dlg.DoModal() != IDOK || dlg.GetResults().GetSize() == 0)
-            return 0;
-        CopyChoice(dlg, flags, device, area, type);
-        CopyText(result, dlg.GetResults().GetAt(0));
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+    return RunAndCopyBack(device, area, type, pattern, flags, nullptr, result);
 }
 
 int AtLookupMultipleItem(char* device, char* area, int* type, const char* pattern, int flags,
@@ -124,18 +134,7 @@ int AtLookupMultipleItem(char* device, char* area, int* type, const char* patter
     // results may be null: the names are then dropped with the dialog.
     if (!ArgumentsPresent(device, area, type, pattern, &flags))
         return 0;
-    try {
-        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-        // OnOK writes the names straight into the caller's array, all at
-        // once: OK with no row selected leaves it empty.
-        CLookup dlg(device, area, *type, pattern, flags, results, nullptr);
-        if (dlg.DoModal() != IDOK || dlg.GetResults().GetSize() == 0)
-            return 0;
-        CopyChoice(dlg, flags, device, area, type);
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+    return RunAndCopyBack(device, area, type, pattern, flags, results, nullptr);
 }
 
 int AtLookupItemList(TAVORIN_LOOKUP* request) {
