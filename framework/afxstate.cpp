@@ -5,9 +5,6 @@ AFX_MODULE_STATE g_appState = {nullptr, nullptr};
 thread_local AFX_MODULE_STATE* t_pCurrent = nullptr;
 } // namespace
 
-// Defined beside the module's resources: its instance and resource handles.
-extern AFX_MODULE_STATE g_moduleState;
-
 AFX_MODULE_STATE* AfxGetModuleState() {
     return t_pCurrent ? t_pCurrent : &g_appState;
 }

@@ -15,6 +15,11 @@ struct AFX_MODULE_STATE {
     HINSTANCE m_hCurrentResourceHandle;
 };
 
+// This module's own state: its instance handle and the source of its
+// resources. Defined beside the resources (afxres_win32.cpp,
+// afxres_posix.cpp); the module's entry point records its handles in it.
+extern AFX_MODULE_STATE g_moduleState;
+
 // The state current on this thread; a thread that never switched sees the
 // process's default state (the caller's, in a library).
 AFX_MODULE_STATE* AfxGetModuleState();

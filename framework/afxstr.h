@@ -153,26 +153,8 @@ class CStringList {
     }
 
     // Operations
-    POSITION AddTail(const char* psz) {
-        CNode* node = new CNode{nullptr, m_pTail, CString(psz)};
-        if (m_pTail)
-            m_pTail->pNext = node;
-        else
-            m_pHead = node;
-        m_pTail = node;
-        ++m_nCount;
-        return reinterpret_cast<POSITION>(node);
-    }
-    POSITION AddHead(const char* psz) {
-        CNode* node = new CNode{m_pHead, nullptr, CString(psz)};
-        if (m_pHead)
-            m_pHead->pPrev = node;
-        else
-            m_pTail = node;
-        m_pHead = node;
-        ++m_nCount;
-        return reinterpret_cast<POSITION>(node);
-    }
+    POSITION AddTail(const char* psz) { return InsertBetween(m_pTail, nullptr, psz); }
+    POSITION AddHead(const char* psz) { return InsertBetween(nullptr, m_pHead, psz); }
     void RemoveAll() {
         while (m_pHead) {
             CNode* next = m_pHead->pNext;
@@ -189,6 +171,14 @@ class CStringList {
         CNode* pPrev;
         CString data;
     };
+    // Links a new node between pPrev and pNext; a null one is the list's end.
+    POSITION InsertBetween(CNode* pPrev, CNode* pNext, const char* psz) {
+        CNode* node = new CNode{pNext, pPrev, CString(psz)};
+        (pPrev ? pPrev->pNext : m_pHead) = node;
+        (pNext ? pNext->pPrev : m_pTail) = node;
+        ++m_nCount;
+        return reinterpret_cast<POSITION>(node);
+    }
     CNode* m_pHead = nullptr;
     CNode* m_pTail = nullptr;
     int m_nCount = 0;

@@ -1,6 +1,7 @@
 // Window classes of the framework layer: thin wrappers over Win32 windows
-// and common controls, a modal dialog, and the message map that routes a
-// dialog's commands and notifications to its handlers.
+// and common controls, an image list, a modal dialog, the message map that
+// routes a dialog's commands and notifications to its handlers, and the
+// application object of a regular library.
 #ifndef AFXWIN_H
 #define AFXWIN_H
 
@@ -23,8 +24,26 @@ class CCmdTarget;
 // Handler signatures, one per kind of entry:
 //   WM_COMMAND: void OnSomething();
 //   WM_NOTIFY:  void OnSomething(NMHDR* pNMHDR, LRESULT* pResult);
+//           or  void OnSomething(NMLVDISPINFOA& info, LRESULT* pResult);
+//               with the structure the notification carries, cast once here.
 typedef void (CCmdTarget::*AFX_PCMD)();
-typedef void (CCmdTarget::*AFX_PNOTIFY)(NMHDR*, LRESULT*);
+typedef void (*AFX_PNOTIFY)(CCmdTarget* pTarget, NMHDR* pNMHDR, LRESULT* pResult);
+
+template <class TClass>
+void AfxCallNotify(void (TClass::*pfn)(NMHDR*, LRESULT*), CCmdTarget* pTarget, NMHDR* pNMHDR,
+                   LRESULT* pResult) {
+    (static_cast<TClass*>(pTarget)->*pfn)(pNMHDR, pResult);
+}
+template <class TClass, class TNotify>
+void AfxCallNotify(void (TClass::*pfn)(TNotify&, LRESULT*), CCmdTarget* pTarget, NMHDR* pNMHDR,
+                   LRESULT* pResult) {
+    (static_cast<TClass*>(pTarget)->*pfn)(*reinterpret_cast<TNotify*>(pNMHDR), pResult);
+}
+// One function per notification handler, so that the table holds plain
+// pointers whatever structure the handler takes.
+template <auto pfn> void AfxNotifyThunk(CCmdTarget* pTarget, NMHDR* pNMHDR, LRESULT* pResult) {
+    AfxCallNotify(pfn, pTarget, pNMHDR, pResult);
+}
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage; // WM_COMMAND or WM_NOTIFY; 0 ends the table
@@ -72,7 +91,7 @@ struct AFX_MSGMAP {
 #define ON_CBN_SELENDOK(id, memberFxn) ON_COMMAND_CODE(CBN_SELENDOK, id, memberFxn)
 #define ON_NOTIFY(code, id, memberFxn)                                                             \
     {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), nullptr,                           \
-     static_cast<AFX_PNOTIFY>(&ThisClass::memberFxn)},
+     &AfxNotifyThunk<&ThisClass::memberFxn>},
 
 class CCmdTarget : public CObject {
   public:
@@ -100,22 +119,57 @@ class CWnd : public CCmdTarget {
 
     // Attributes
     CWnd GetDlgItem(int nID) const { return (assert(m_hWnd), CWnd(::GetDlgItem(m_hWnd, nID))); }
+    int GetDlgCtrlID() const { return (assert(m_hWnd), ::GetDlgCtrlID(m_hWnd)); }
+    DWORD GetStyle() const {
+        return (assert(m_hWnd), static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)));
+    }
+    DWORD GetExStyle() const {
+        return (assert(m_hWnd), static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE)));
+    }
     BOOL GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const {
         assert(m_hWnd);
         lpwndpl->length = sizeof(WINDOWPLACEMENT);
         return ::GetWindowPlacement(m_hWnd, lpwndpl);
+    }
+    void GetWindowRect(RECT* lpRect) const { (assert(m_hWnd), ::GetWindowRect(m_hWnd, lpRect)); }
+    void ScreenToClient(RECT* lpRect) const {
+        assert(m_hWnd);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(lpRect), 2);
     }
     void GetWindowText(CString& rString) const;
     void SetWindowText(const char* lpszString) {
         assert(m_hWnd);
         ::SetWindowTextA(m_hWnd, lpszString);
     }
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
+    void SetFont(HFONT hFont, BOOL bRedraw = TRUE) {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), bRedraw);
+    }
 
     // Operations
+    // Creates the window as a child of pParentWnd with id nID on rect (in
+    // the parent's client coordinates).
+    BOOL CreateEx(DWORD dwExStyle, const char* lpszClassName, const char* lpszWindowName,
+                  DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return (assert(m_hWnd), ::SendMessageA(m_hWnd, message, wParam, lParam));
     }
+    // Takes dwRemove out of the window style and puts dwAdd in, in that
+    // order; FALSE when the style stays as it was, and is then not written.
+    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd);
+    BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
+        assert(m_hWnd);
+        return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx,
+                              cy, nFlags);
+    }
+    BOOL RedrawWindow(const RECT* lpRectUpdate, HRGN hrgnUpdate, UINT nFlags) {
+        return (assert(m_hWnd), ::RedrawWindow(m_hWnd, lpRectUpdate, hrgnUpdate, nFlags));
+    }
+    void Invalidate(BOOL bErase = TRUE) {
+        (assert(m_hWnd), ::InvalidateRect(m_hWnd, nullptr, bErase));
+    }
+    void SetRedraw(BOOL bRedraw = TRUE) { SendMessage(WM_SETREDRAW, bRedraw); }
     BOOL EnableWindow(BOOL bEnable = TRUE) {
         return (assert(m_hWnd), ::EnableWindow(m_hWnd, bEnable));
     }
@@ -212,17 +266,44 @@ class CComboBox : public CWnd {
 
 class CListCtrl : public CWnd {
   public:
+    // Creates the list view window; CreateEx gives it an extended window
+    // style (WS_EX_...) too.
+    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+        return CreateEx(0, dwStyle, rect, pParentWnd, nID);
+    }
+    BOOL CreateEx(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+        return CWnd::CreateEx(dwExStyle, WC_LISTVIEWA, nullptr, dwStyle, rect, pParentWnd, nID);
+    }
+
     // Attributes
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
+    // The next row after nItem (-1: from the top) in the state nFlags
+    // names (LVNI_SELECTED, ...); -1 when there is none.
+    int GetNextItem(int nItem, int nFlags) const {
+        return static_cast<int>(
+            SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
+    }
     BOOL GetItem(LVITEMA* pItem) const {
         return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
     }
     BOOL SetItem(const LVITEMA* pItem) {
         return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
     }
-    // Makes a virtual list (LVS_OWNERDATA) hold nItems rows.
-    void SetItemCount(int nItems) { SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems)); }
+    // Makes a virtual list (LVS_OWNERDATA) hold nItems rows; dwFlags
+    // LVSICF_NOINVALIDATEALL keeps the rows shown, 0 repaints them all.
+    BOOL SetItemCountEx(int nItems, DWORD dwFlags) {
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems),
+                                             static_cast<LPARAM>(dwFlags)));
+    }
+    // The list view's own extended style (LVS_EX_...), not the window's.
+    DWORD GetExtendedStyle() const {
+        return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE));
+    }
+    DWORD SetExtendedStyle(DWORD dwNewStyle) {
+        return static_cast<DWORD>(
+            SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwNewStyle)));
+    }
 
     // Operations
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn) {
@@ -232,15 +313,97 @@ class CListCtrl : public CWnd {
     int InsertItem(UINT nMask, int nItem, const char* lpszItem, UINT nState, UINT nStateMask,
                    int nImage, LPARAM lParam);
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+    // ModifyStyle for the bits that choose the view, then the new view on
+    // the screen at once: a list view told its view through its style
+    // alone keeps the old view's layout (rows under the header, empty
+    // cells) until something lays it out and repaints it.
+    void ModifyViewStyle(DWORD dwRemove, DWORD dwAdd);
+};
+
+// An image list that owns its handle: whatever holds it (a toolbar is given
+// one and never frees it) must not outlive it.
+class CImageList {
+  public:
+    CImageList() = default;
+    ~CImageList() { DeleteImageList(); }
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+
+    HIMAGELIST m_hImageList = nullptr;
+
+    // Attributes
+    int GetImageCount() const {
+        return (assert(m_hImageList), ImageList_GetImageCount(m_hImageList));
+    }
+
+    // Operations
+    // Makes an empty list of cx x cy images; a list held before is freed.
+    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow) {
+        DeleteImageList();
+        m_hImageList = ImageList_Create(cx, cy, nFlags, nInitial, nGrow);
+        return m_hImageList != nullptr;
+    }
+    // Adds the images side by side in hBitmap; pixels of crMask are left
+    // out by the mask. Answers the first new image's index or -1.
+    int Add(HBITMAP hBitmap, COLORREF crMask) {
+        return (assert(m_hImageList), ImageList_AddMasked(m_hImageList, hBitmap, crMask));
+    }
+    BOOL DeleteImageList() {
+        const BOOL bDeleted = m_hImageList && ImageList_Destroy(m_hImageList);
+        m_hImageList = nullptr;
+        return bDeleted;
+    }
 };
 
 class CToolBarCtrl : public CWnd {
   public:
     // Creates the toolbar window, ready to take button records.
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
+
+    // Attributes
+    // The toolbar draws its buttons' images from pImageList, which it does
+    // not free: pImageList must outlive the toolbar. Answers the list it
+    // drew from before.
+    HIMAGELIST SetImageList(CImageList* pImageList) {
+        return reinterpret_cast<HIMAGELIST>(
+            SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pImageList->m_hImageList)));
+    }
+    BOOL SetButtonSize(int cx, int cy) {
+        return static_cast<BOOL>(SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(cx, cy)));
+    }
+
+    // Operations
     // Adds nNumButtons images of bitmap nBitmapID from the current module
     // state's resource source; answers the first new image's index or -1.
     int AddBitmap(int nNumButtons, UINT nBitmapID);
+    BOOL AddButtons(int nNumButtons, const TBBUTTON* lpButtons) {
+        return static_cast<BOOL>(SendMessage(TB_ADDBUTTONS, static_cast<WPARAM>(nNumButtons),
+                                             reinterpret_cast<LPARAM>(lpButtons)));
+    }
 };
+
+// The application object of a regular library, reduced to what this module
+// uses: a start hook and an end hook that the library's entry point calls
+// around the module's life. There is no main window and no message loop.
+class CWinApp {
+  public:
+    explicit CWinApp(const char* pszAppName = nullptr) : m_pszAppName(pszAppName) {}
+    virtual ~CWinApp() = default;
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // Attributes
+    const char* m_pszAppName;
+
+    // Operations
+    // Runs once at process attach with the module's state current; FALSE
+    // makes the loading of the module fail.
+    virtual BOOL InitInstance() { return TRUE; }
+    // Runs once when the module ends, whatever InitInstance answered.
+    virtual int ExitInstance() { return 0; }
+};
+
+// The module's one application object, defined by the module.
+CWinApp* AfxGetApp();
 
 #endif

@@ -135,7 +135,8 @@ class CStringArray;
 extern "C" TAVORIN_API void StoreFailedConnections(CStringList& numbers);
 
 // As AtLookupItem; results (may be null) receives every chosen name, in
-// list order.
+// list order. OK with no item selected answers 0 and leaves results empty;
+// Cancel or a failure leaves it as it was.
 extern "C" TAVORIN_API int AtLookupMultipleItem(char* device, char* area, int* type,
                                                 const char* pattern, int flags,
                                                 CStringArray* results);

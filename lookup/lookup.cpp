@@ -4,8 +4,10 @@
 #include "dpi.h"
 #include "kelvast.h"
 #include "tavorin.h"
+#include "toolbar_images.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -29,10 +31,10 @@ class RefreshScope {
 // suspension costs a list view a full repaint of its own.
 class NoRedrawScope {
   public:
-    explicit NoRedrawScope(CWnd& wnd) : m_wnd(wnd) { m_wnd.SendMessage(WM_SETREDRAW, FALSE); }
+    explicit NoRedrawScope(CWnd& wnd) : m_wnd(wnd) { m_wnd.SetRedraw(FALSE); }
     ~NoRedrawScope() {
-        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
-        ::InvalidateRect(m_wnd.m_hWnd, nullptr, TRUE);
+        m_wnd.SetRedraw(TRUE);
+        m_wnd.Invalidate();
     }
     NoRedrawScope(const NoRedrawScope&) = delete;
     NoRedrawScope& operator=(const NoRedrawScope&) = delete;
@@ -94,31 +96,11 @@ BOOL CLookup::OnInitDialog() {
     if (!(m_nFlags & LF_TYPE))
         m_cbType.EnableWindow(FALSE);
 
-    // The template only reserves the toolbar's place: a localised template
-    // moves the placeholder, and the toolbar follows it.
-    CWnd placeholder = GetDlgItem(IDC_TOOLBAR);
-    WINDOWPLACEMENT placement;
-    placeholder.GetWindowPlacement(&placement);
-    RECT rect;
-    ::CopyRect(&rect, &placement.rcNormalPosition);
-    placeholder.DestroyWindow();
-    m_toolbar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE, rect,
-                     this, IDC_TOOLBAR);
-
     // Columns and toolbar images are counted in pixels: unlike the template's
     // dialog units, they do not follow the display's dpi by themselves.
     const UINT dpi = WindowDpi(m_hWnd);
-    if (dpi == kBaseDpi)
-        m_toolbar.AddBitmap(2, IDB_VIEW_BUTTONS);
-    else
-        AddScaledViewImages(m_toolbar.m_hWnd, AfxGetModuleState()->m_hCurrentResourceHandle, dpi);
-    // Image, command, state, style, data word, string index; no captions:
-    // each button is known by its image and its tooltip.
-    TBBUTTON buttons[2] = {
-        {0, ID_SET_DETAILS, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
-        {1, ID_SET_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 1, 1},
-    };
-    ::SendMessageA(m_toolbar.m_hWnd, TB_ADDBUTTONS, 2, reinterpret_cast<LPARAM>(buttons));
+    if (ReplacePlaceholderByToolbar())
+        AddViewButtons(dpi);
 
     for (int i = 0; i < kColumnCount; ++i) {
         CString title;
@@ -143,7 +125,7 @@ BOOL CLookup::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
         NMTTDISPINFOA* pInfo = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
         UINT_PTR nID = pNMHDR->idFrom;
         if (pInfo->uFlags & TTF_IDISHWND)
-            nID = static_cast<UINT_PTR>(::GetDlgCtrlID(reinterpret_cast<HWND>(nID)));
+            nID = static_cast<UINT_PTR>(CWnd(reinterpret_cast<HWND>(nID)).GetDlgCtrlID());
         if (nID != 0) {
             // The tooltip loads the text itself, from whichever library
             // supplies this module's resources now.
@@ -155,31 +137,57 @@ BOOL CLookup::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     return CDialog::OnNotify(wParam, lParam, pResult);
 }
 
+bool CLookup::ReplacePlaceholderByToolbar() {
+    // The template only reserves the toolbar's place: a localised template
+    // moves the placeholder, and the toolbar follows it. A template without
+    // one gets no toolbar, as when the toolbar cannot be made.
+    CWnd placeholder = GetDlgItem(IDC_TOOLBAR);
+    WINDOWPLACEMENT placement;
+    if (!placeholder.m_hWnd || !placeholder.GetWindowPlacement(&placement))
+        return false;
+    const RECT rect = placement.rcNormalPosition;
+    placeholder.DestroyWindow();
+    return m_toolbar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE,
+                            rect, this, IDC_TOOLBAR) != FALSE;
+}
+
+void CLookup::AddViewButtons(UINT dpi) {
+    if (dpi == kBaseDpi) {
+        m_toolbar.AddBitmap(2, IDB_VIEW_BUTTONS);
+    } else if (CreateViewImages(m_viewImages, AfxGetModuleState()->m_hCurrentResourceHandle, dpi)) {
+        m_toolbar.SetImageList(&m_viewImages);
+        const SIZE button = ViewButtonSize(dpi);
+        m_toolbar.SetButtonSize(button.cx, button.cy);
+    }
+    // Image, command, state, style, data word, string index; no captions:
+    // each button is known by its image and its tooltip.
+    const TBBUTTON buttons[2] = {
+        {0, ID_SET_DETAILS, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+        {1, ID_SET_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 1, 1},
+    };
+    m_toolbar.AddButtons(2, buttons);
+}
+
 void CLookup::ReplaceItemListByVirtualList() {
     // Only a list made with LVS_OWNERDATA keeps no rows of its own, and the
     // style cannot be given to a list that exists: a new list takes the
     // template's list's id, place, styles, font and place in the tab order,
     // so that a localised template's list is replaced the same way.
-    HWND hOld = m_list.m_hWnd;
-    const DWORD style = static_cast<DWORD>(::GetWindowLongA(hOld, GWL_STYLE)) | LVS_OWNERDATA;
-    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongA(hOld, GWL_EXSTYLE));
     RECT rect;
-    ::GetWindowRect(hOld, &rect);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
-    char title[64] = "";
-    ::GetWindowTextA(hOld, title, sizeof title);
-    HWND hNew = ::CreateWindowExA(
-        exStyle, WC_LISTVIEWA, title, style, rect.left, rect.top, rect.right - rect.left,
-        rect.bottom - rect.top, m_hWnd, reinterpret_cast<HMENU>(INT_PTR(::GetDlgCtrlID(hOld))),
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE)), nullptr);
-    if (!hNew)
+    m_list.GetWindowRect(&rect);
+    ScreenToClient(&rect);
+    CListCtrl list;
+    if (!list.CreateEx(m_list.GetExStyle(), m_list.GetStyle() | LVS_OWNERDATA, rect, this,
+                       static_cast<UINT>(m_list.GetDlgCtrlID())))
         return; // the template's list serves, filled row by row
-    ::SendMessageA(hNew, WM_SETFONT, ::SendMessageA(hOld, WM_GETFONT, 0, 0), FALSE);
-    ::SendMessageA(hNew, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                   ::SendMessageA(hOld, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-    ::SetWindowPos(hNew, hOld, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::DestroyWindow(hOld);
-    m_list.Attach(hNew);
+    CString title;
+    m_list.GetWindowText(title);
+    list.SetWindowText(title);
+    list.SetFont(m_list.GetFont(), FALSE);
+    list.SetExtendedStyle(m_list.GetExtendedStyle());
+    list.SetWindowPos(&m_list, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    m_list.DestroyWindow();
+    m_list.Attach(list.m_hWnd);
 }
 
 void CLookup::Refresh(int bFromControls) {
@@ -232,8 +240,8 @@ void CLookup::Refresh(int bFromControls) {
              name = ListNextItem())
             m_rows.Add(name, atc_last_mod_time, atc_data_size);
     }
-    if (::GetWindowLongA(m_list.m_hWnd, GWL_STYLE) & LVS_OWNERDATA) {
-        m_list.SetItemCount(m_rows.GetCount());
+    if (m_list.GetStyle() & LVS_OWNERDATA) {
+        m_list.SetItemCountEx(m_rows.GetCount(), 0); // every row new: all repainted
     } else {
         // No virtual list could be made: the template's list holds the rows.
         NoRedrawScope noRedraw(m_list);
@@ -257,56 +265,44 @@ void CLookup::Refresh(int bFromControls) {
     m_staticCount.SetWindowText(count);
 }
 
+// The specified style rule (Part 2.4), whatever the view before: details
+// loses LVS_SMALLICON and gains LVS_REPORT, list gains both bits (LVS_LIST);
+// every other style bit stays.
 void CLookup::OnSetDetails() {
-    const LONG style = ::GetWindowLongA(m_list.m_hWnd, GWL_STYLE);
-    ::SetWindowLongA(m_list.m_hWnd, GWL_STYLE, (style & ~LVS_SMALLICON) | LVS_REPORT);
-    ShowNewItemListView();
+    m_list.ModifyViewStyle(LVS_SMALLICON, LVS_REPORT);
 }
 
 void CLookup::OnSetList() {
-    const LONG style = ::GetWindowLongA(m_list.m_hWnd, GWL_STYLE);
-    ::SetWindowLongA(m_list.m_hWnd, GWL_STYLE, style | LVS_LIST);
-    ShowNewItemListView();
+    m_list.ModifyViewStyle(0, LVS_LIST);
 }
 
-void CLookup::ShowNewItemListView() {
-    // A list view told its new view through its style alone keeps the old
-    // view's layout on the screen (rows under the header, empty cells)
-    // until something repaints it: lay it out again and paint it now.
-    ::SetWindowPos(m_list.m_hWnd, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    ::RedrawWindow(m_list.m_hWnd, nullptr, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
-
-void CLookup::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult) {
+void CLookup::OnGetDispInfo(NMLVDISPINFOA& info, LRESULT* pResult) {
     // Written into the list's own buffer, cut to its size: a caller of
     // LVM_GETITEMTEXT reads the text from there.
-    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
+    LVITEMA& item = info.item;
     if (item.mask & LVIF_TEXT)
         m_rows.GetCellText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
     *pResult = 0;
 }
 
-void CLookup::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult) {
+void CLookup::OnFindItem(NMLVFINDITEMA& find, LRESULT* pResult) {
     // The two forms differ only in the text; some list views ask a window
     // of 8-bit text in the 16-bit form (Wine does, for the keyboard
     // search). The names are in the ANSI code page: so is the text sought.
-    const NMLVFINDITEMA* pFind = reinterpret_cast<NMLVFINDITEMA*>(pNMHDR);
-    const UINT flags = pFind->lvfi.flags;
+    const UINT flags = find.lvfi.flags;
     *pResult = -1;
-    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || !pFind->lvfi.psz)
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz)
         return;
     char text[kResultTextSize] = "";
-    const char* pszText = pFind->lvfi.psz;
-    if (pNMHDR->code == static_cast<UINT>(LVN_ODFINDITEMW)) {
-        const wchar_t* pszWide = reinterpret_cast<const NMLVFINDITEMW*>(pNMHDR)->lvfi.psz;
+    const char* pszText = find.lvfi.psz;
+    if (find.hdr.code == static_cast<UINT>(LVN_ODFINDITEMW)) {
+        const wchar_t* pszWide = reinterpret_cast<const NMLVFINDITEMW&>(find).lvfi.psz;
         if (!::WideCharToMultiByte(CP_ACP, 0, pszWide, -1, text, sizeof text, nullptr, nullptr))
             return; // longer than any name: nothing begins with it
         pszText = text;
     }
     *pResult =
-        m_rows.Find(pszText, pFind->iStart, (flags & LVFI_PARTIAL) != 0, (flags & LVFI_WRAP) != 0);
+        m_rows.Find(pszText, find.iStart, (flags & LVFI_PARTIAL) != 0, (flags & LVFI_WRAP) != 0);
 }
 
 void CLookup::OnFilterChanged() {
@@ -320,7 +316,10 @@ void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
 
 void CLookup::OnOK() {
     const int count = static_cast<int>(m_list.GetSelectedCount());
-    m_pResults->SetSize(count, -1);
+    // Collected aside and handed over in one step: the caller's array keeps
+    // what it held when the collection fails (no memory) on the way.
+    CStringArray names;
+    names.SetSize(count, -1);
     // The row index carries over from one element to the next, so the
     // selected rows land in the array in row order.
     int row = 0;
@@ -337,11 +336,12 @@ void CLookup::OnOK() {
                 break; // no such row: the element stays empty
             ++row;
             if (item.state & LVIS_SELECTED) {
-                (*m_pResults)[i] = CString(
-                    item.pszText, static_cast<int>(strnlen(item.pszText, kResultTextSize - 1)));
+                names[i] = CString(item.pszText,
+                                   static_cast<int>(strnlen(item.pszText, kResultTextSize - 1)));
                 break;
             }
         }
     }
+    *m_pResults = std::move(names);
     CDialog::OnOK();
 }

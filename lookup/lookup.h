@@ -11,25 +11,20 @@ class CLookup : public CDialog {
   public:
     enum { IDD = IDD_LOOKUP };
 
-    // results may be null: the chosen names then go to m_ownResults.
+    // results may be null: the chosen names then go to the dialog's own
+    // array.
     CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
             CStringArray* results, CWnd* parent);
     ~CLookup() override;
 
-    CToolBarCtrl m_toolbar;
-    CStringArray* m_pResults; // never owned, never null
-    CStringArray m_ownResults;
-    int m_nType;
-    CString m_strArea;
-    CString m_strDevice;
-    int m_nFlags;
-    CString m_strItemName;
-    CEdit m_editItemName;
-    CComboBox m_cbType;
-    CListCtrl m_list;
-    CComboBox m_cbDevice;
-    CStatic m_staticCount;
-    CComboBox m_cbArea;
+    // Attributes: the choice in force, read by the entry points once the
+    // dialog has closed.
+    const CString& GetDevice() const { return m_strDevice; }
+    const CString& GetArea() const { return m_strArea; }
+    int GetType() const { return m_nType; }
+    // The names OnOK collected, in row order: the caller's array or the
+    // dialog's own.
+    const CStringArray& GetResults() const { return *m_pResults; }
 
   protected:
     DECLARE_MESSAGE_MAP()
@@ -48,14 +43,34 @@ class CLookup : public CDialog {
     void OnDblclkItemList(NMHDR* pNMHDR, LRESULT* pResult);
     // The virtual item list asks for a cell's text, and for the row whose
     // name begins with what the user typed into it.
-    void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnFindItem(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnGetDispInfo(NMLVDISPINFOA& info, LRESULT* pResult);
+    void OnFindItem(NMLVFINDITEMA& find, LRESULT* pResult);
 
   private:
     void ReplaceItemListByVirtualList();
-    void ShowNewItemListView();
+    bool ReplacePlaceholderByToolbar();
+    void AddViewButtons(UINT dpi);
+
+    // In the order of the specification (Part 2.1).
+    CToolBarCtrl m_toolbar;
+    CStringArray* m_pResults; // never owned, never null
+    CStringArray m_ownResults;
+    int m_nType;
+    CString m_strArea;
+    CString m_strDevice;
+    int m_nFlags;
+    CString m_strItemName;
+    CEdit m_editItemName;
+    CComboBox m_cbType;
+    CListCtrl m_list;
+    CComboBox m_cbDevice;
+    CStatic m_staticCount;
+    CComboBox m_cbArea;
 
     CItemRows m_rows; // what the item list shows, in walk order
+    // The toolbar's images above 96 dpi; the toolbar does not free them.
+    // The toolbar's window is gone when DoModal returns, long before this.
+    CImageList m_viewImages;
 };
 
 #endif

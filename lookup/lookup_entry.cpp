@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstring>
 #include <new>
-#include <utility>
 
 namespace {
 
@@ -21,11 +20,11 @@ void CopyText(char* pszOut, const CString& text) {
 // Hands back what the flags ask for, in the fixed order device, area, type.
 void CopyChoice(const CLookup& dlg, int flags, char* device, char* area, int* type) {
     if (flags & LF_DEVICE)
-        CopyText(device, dlg.m_strDevice);
+        CopyText(device, dlg.GetDevice());
     if (flags & LF_AREA)
-        CopyText(area, dlg.m_strArea);
+        CopyText(area, dlg.GetArea());
     if (flags & LF_TYPE)
-        *type = dlg.m_nType;
+        *type = dlg.GetType();
 }
 
 // A caller's missing argument would only be found when the dialog closes,
@@ -71,19 +70,19 @@ char* NameList(const CStringArray& names, unsigned int& size) {
 // fail comes before the first byte written to the caller.
 int RunRequest(TAVORIN_LOOKUP& r) {
     AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-    CStringArray chosen;
     CWnd owner(static_cast<HWND>(r.owner));
-    CLookup dlg(r.device, r.area, r.type, r.pattern, r.flags, &chosen, r.owner ? &owner : nullptr);
+    CLookup dlg(r.device, r.area, r.type, r.pattern, r.flags, nullptr, r.owner ? &owner : nullptr);
     const INT_PTR result = dlg.DoModal();
     if (result == -1)
         return Refuse(r, TAVORIN_LOOKUP_ERR_DIALOG);
+    const CStringArray& chosen = dlg.GetResults();
     if (result != IDOK || chosen.GetSize() == 0)
         return 0;
 
     const unsigned int deviceNeeded =
-        (r.flags & LF_DEVICE) ? static_cast<unsigned int>(dlg.m_strDevice.GetLength()) + 1 : 0;
+        (r.flags & LF_DEVICE) ? static_cast<unsigned int>(dlg.GetDevice().GetLength()) + 1 : 0;
     const unsigned int areaNeeded =
-        (r.flags & LF_AREA) ? static_cast<unsigned int>(dlg.m_strArea.GetLength()) + 1 : 0;
+        (r.flags & LF_AREA) ? static_cast<unsigned int>(dlg.GetArea().GetLength()) + 1 : 0;
     if (deviceNeeded > r.deviceSize || areaNeeded > r.areaSize) {
         r.deviceNeeded = deviceNeeded;
         r.areaNeeded = areaNeeded;
@@ -101,23 +100,33 @@ int RunRequest(TAVORIN_LOOKUP& r) {
     return 1;
 }
 
+// The two C++ entry points: runs the dialog, whose OK writes the chosen
+// names into results (the dialog's own array when null), and when the user
+// confirmed with at least one item chosen hands back the choice and, when
+// result is given, the first name.
+int RunAndCopyBack(char* device, char* area, int* type, const char* pattern, int flags,
+                   CStringArray* results, char* result) {
+    try {
+        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+        CLookup dlg(device, area, *type, pattern, flags, results, nullptr);
+        if (dlg.DoModal() != IDOK || dlg.GetResults().GetSize() == 0)
+            return 0;
+        CopyChoice(dlg, flags, device, area, type);
+        if (result)
+            CopyText(result, dlg.GetResults().GetAt(0));
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
 } // namespace
 
 int AtLookupItem(char* device, char* area, int* type, const char* pattern, int flags,
                  char* result) {
     if (!ArgumentsPresent(device, area, type, pattern, result))
         return 0;
-    try {
-        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-        CLookup dlg(device, area, *type, pattern, flags, nullptr, nullptr);
-        if (dlg.DoModal() != IDOK || dlg.m_pResults->GetSize() == 0)
-            return 0;
-        CopyChoice(dlg, flags, device, area, type);
-        CopyText(result, dlg.m_pResults->GetAt(0));
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+    return RunAndCopyBack(device, area, type, pattern, flags, nullptr, result);
 }
 
 int AtLookupMultipleItem(char* device, char* area, int* type, const char* pattern, int flags,
@@ -125,24 +134,7 @@ int AtLookupMultipleItem(char* device, char* area, int* type, const char* patter
     // results may be null: the names are then dropped with the dialog.
     if (!ArgumentsPresent(device, area, type, pattern, &flags))
         return 0;
-    try {
-        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-        // The names reach the caller's array only once the dialog has closed
-        // without a failure, so that a failure leaves the array as it was.
-        CStringArray chosen;
-        CLookup dlg(device, area, *type, pattern, flags, results ? &chosen : nullptr, nullptr);
-        if (dlg.DoModal() != IDOK)
-            return 0;
-        const bool any = dlg.m_pResults->GetSize() > 0;
-        if (results)
-            *results = std::move(chosen);
-        if (!any)
-            return 0;
-        CopyChoice(dlg, flags, device, area, type);
-        return 1;
-    } catch (...) {
-        return 0;
-    }
+    return RunAndCopyBack(device, area, type, pattern, flags, results, nullptr);
 }
 
 int AtLookupItemList(TAVORIN_LOOKUP* request) {

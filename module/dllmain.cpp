@@ -1,12 +1,7 @@
 // The module's start and end. The C runtime has constructed the application
 // object by the time the loader calls DllMain, and destroys it after the
 // detach notification below.
-#include "afxstate.h"
-#include "winapp.h"
-
-#include <windows.h>
-
-extern AFX_MODULE_STATE g_moduleState;
+#include "afxwin.h"
 
 namespace {
 // A refused attach is followed by a detach notification, from the C runtime

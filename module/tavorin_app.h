@@ -3,7 +3,7 @@
 #ifndef TAVORIN_APP_H
 #define TAVORIN_APP_H
 
-#include "winapp.h"
+#include "afxwin.h"
 
 class CTavorinApp : public CWinApp {
   public:

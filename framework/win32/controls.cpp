@@ -1,4 +1,4 @@
-// Control operations that take more than one message argument.
+// Control operations that take more than one message or call.
 #include "afxwin.h"
 
 int CListCtrl::InsertItem(UINT nMask, int nItem, const char* lpszItem, UINT nState, UINT nStateMask,
@@ -14,14 +14,17 @@ int CListCtrl::InsertItem(UINT nMask, int nItem, const char* lpszItem, UINT nSta
     return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+void CListCtrl::ModifyViewStyle(DWORD dwRemove, DWORD dwAdd) {
+    ModifyStyle(dwRemove, dwAdd);
+    SetWindowPos(nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    RedrawWindow(nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
 BOOL CToolBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
-    HWND hWnd = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, dwStyle, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top,
-                                  pParentWnd->m_hWnd, reinterpret_cast<HMENU>(UINT_PTR(nID)),
-                                  AfxGetModuleState()->m_hCurrentInstanceHandle, nullptr);
-    if (!hWnd)
+    if (!CreateEx(0, TOOLBARCLASSNAMEA, nullptr, dwStyle, rect, pParentWnd, nID))
         return FALSE;
-    m_hWnd = hWnd;
     // Button records are read at this program's TBBUTTON size, which the
     // toolbar must know before the first one arrives.
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
@@ -30,7 +33,6 @@ BOOL CToolBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UIN
 
 int CToolBarCtrl::AddBitmap(int nNumButtons, UINT nBitmapID) {
     TBADDBITMAP bitmap = {AfxGetModuleState()->m_hCurrentResourceHandle, nBitmapID};
-    // A toolbar that could not be made takes no images; the dialog runs on.
-    return static_cast<int>(::SendMessageA(m_hWnd, TB_ADDBITMAP, static_cast<WPARAM>(nNumButtons),
-                                           reinterpret_cast<LPARAM>(&bitmap)));
+    return static_cast<int>(SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(nNumButtons),
+                                        reinterpret_cast<LPARAM>(&bitmap)));
 }

@@ -30,7 +30,7 @@ bool CCmdTarget::DispatchNotify(NMHDR* pNMHDR, LRESULT* pResult) {
         FindEntry(WM_NOTIFY, pNMHDR->code, static_cast<UINT>(pNMHDR->idFrom));
     if (!entry)
         return false;
-    (this->*entry->pfnNotify)(pNMHDR, pResult);
+    entry->pfnNotify(this, pNMHDR, pResult);
     return true;
 }
 
@@ -40,6 +40,27 @@ void CWnd::GetWindowText(CString& rString) const {
     std::vector<char> buffer(static_cast<size_t>(nLength) + 1);
     const int nCopied = ::GetWindowTextA(m_hWnd, buffer.data(), nLength + 1);
     rString = CString(buffer.data(), nCopied);
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, const char* lpszClassName, const char* lpszWindowName,
+                    DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    HWND hWnd = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left,
+                                  rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                                  pParentWnd->m_hWnd, reinterpret_cast<HMENU>(UINT_PTR(nID)),
+                                  AfxGetModuleState()->m_hCurrentInstanceHandle, nullptr);
+    if (!hWnd)
+        return FALSE;
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd) {
+    const DWORD dwStyle = GetStyle();
+    const DWORD dwNewStyle = (dwStyle & ~dwRemove) | dwAdd;
+    if (dwNewStyle == dwStyle)
+        return FALSE;
+    ::SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>(dwNewStyle));
+    return TRUE;
 }
 
 BOOL CWnd::DestroyWindow() {

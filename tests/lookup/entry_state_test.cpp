@@ -17,8 +17,6 @@
 #include <cstring>
 #include <new>
 
-extern AFX_MODULE_STATE g_moduleState;
-
 namespace {
 // The next allocation on this thread fails, once: with std::bad_alloc, or
 // with the framework's own exception as a handler's failure would raise it.

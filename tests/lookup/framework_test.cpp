@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-extern AFX_MODULE_STATE g_moduleState;
-
 namespace {
 
 // Ends a dialog that the test failed to end, so a fault cannot hang the run.

@@ -2,7 +2,7 @@
 // toolbar, tooltips, columns, focus.
 #include "lookup_fixture.h"
 
-#include "dpi.h"
+#include "toolbar_images.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -258,6 +258,34 @@ TEST_F(LookupTest, ToolbarTakesThePlaceholdersRectangleAndId) {
     });
 }
 
+// A template without the placeholder (a localised one, say), made here by
+// taking the placeholder away just before the dialog's initialisation.
+namespace {
+LRESULT CALLBACK RemovePlaceholder(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && msg->message == WM_INITDIALOG)
+        DestroyWindow(GetDlgItem(msg->hwnd, IDC_TOOLBAR));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+} // namespace
+
+TEST_F(LookupTest, WithoutThePlaceholderThereIsNoToolbarAndTheDialogRunsOn) {
+    HHOOK hHook =
+        SetWindowsHookExA(WH_CALLWNDPROC, RemovePlaceholder, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hHook, nullptr);
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    const int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        EXPECT_EQ(w.Item(IDC_TOOLBAR), nullptr);
+        EXPECT_EQ(FindDescendant(w.Dialog(), TOOLBARCLASSNAMEA), nullptr);
+        EXPECT_EQ(w.Names(), (std::vector<std::string>{"ABC", "ABD", "XAB"}));
+        w.SelectRows({1});
+        w.Command(IDOK);
+    });
+    UnhookWindowsHookEx(hHook);
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(b.result, "ABD");
+}
+
 TEST_F(LookupTest, TooltipTextsComeFromTheModulesStrings) {
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
@@ -378,9 +406,9 @@ TEST_F(LookupTest, ToolbarButtonsAtTheDisplaysDpi) {
     });
 }
 
-// A toolbar of its own given the images at 192 dpi, from the module and
-// from a library that has only bitmap 134, drawn on white: a dash of the
-// details image in both, and the column divider only the larger image has.
+// The images at 192 dpi, from the module and from a library that has only
+// bitmap 134, drawn on white: a dash of the details image in both, and the
+// column divider only the larger image has.
 TEST(LookupToolbarImages, LargerBitmapWhereTheLibraryHasItElseTheSmallOneScaled) {
     HMODULE hSmallOnly =
         LoadLibraryExA("lookup-small-images.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -388,16 +416,11 @@ TEST(LookupToolbarImages, LargerBitmapWhereTheLibraryHasItElseTheSmallOneScaled)
     for (HMODULE hResources : {Tavorin(), hSmallOnly}) {
         const bool large = hResources == Tavorin();
         SCOPED_TRACE(large ? "the module's bitmaps" : "bitmap 134 only");
-        HWND hBar = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, WS_POPUP, 0, 0, 200, 60, nullptr,
-                                    nullptr, nullptr, nullptr);
-        SendMessageA(hBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-        AddScaledViewImages(hBar, hResources, 192);
-        HIMAGELIST hImages =
-            reinterpret_cast<HIMAGELIST>(SendMessageA(hBar, TB_GETIMAGELIST, 0, 0));
-        ASSERT_NE(hImages, nullptr);
-        EXPECT_EQ(ImageList_GetImageCount(hImages), 2);
+        CImageList images;
+        ASSERT_TRUE(CreateViewImages(images, hResources, 192));
+        EXPECT_EQ(images.GetImageCount(), 2);
         int cx = 0, cy = 0;
-        ImageList_GetIconSize(hImages, &cx, &cy);
+        ImageList_GetIconSize(images.m_hImageList, &cx, &cy);
         EXPECT_EQ(cx, 32);
         EXPECT_EQ(cy, 30);
 
@@ -407,14 +430,13 @@ TEST(LookupToolbarImages, LargerBitmapWhereTheLibraryHasItElseTheSmallOneScaled)
         HBITMAP hCanvas = CreateDIBSection(hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         HGDIOBJ hPrevious = SelectObject(hDC, hCanvas);
         PatBlt(hDC, 0, 0, cx, cy, WHITENESS);
-        ImageList_Draw(hImages, 0, hDC, 0, 0, ILD_NORMAL);
+        ImageList_Draw(images.m_hImageList, 0, hDC, 0, 0, ILD_NORMAL);
         EXPECT_EQ(GetPixel(hDC, 5, 11), GetSysColor(COLOR_BTNTEXT)) << "dash";
         EXPECT_EQ(GetPixel(hDC, 9, 13), large ? GetSysColor(COLOR_BTNSHADOW) : RGB(255, 255, 255))
             << "divider";
         SelectObject(hDC, hPrevious);
         DeleteObject(hCanvas);
         DeleteDC(hDC);
-        DestroyWindow(hBar);
     }
     FreeLibrary(hSmallOnly);
 }

@@ -11,8 +11,6 @@
 
 #include <string>
 
-extern AFX_MODULE_STATE g_moduleState;
-
 // No drives: device walks list what the storage reports for 0: to 9:.
 uint32_t PlatformLogicalDrives() {
     return 0;
