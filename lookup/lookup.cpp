@@ -265,7 +265,7 @@ void CLookup::Refresh(int bFromControls) {
     m_staticCount.SetWindowText(count);
 }
 
-// The specified style rule (Part 2.4), whatever the view before: details
+// The view's style rule, whatever the view before: details
 // loses LVS_SMALLICON and gains LVS_REPORT, list gains both bits (LVS_LIST);
 // every other style bit stays.
 void CLookup::OnSetDetails() {

@@ -51,7 +51,8 @@ class CLookup : public CDialog {
     bool ReplacePlaceholderByToolbar();
     void AddViewButtons(UINT dpi);
 
-    // In the order of the specification (Part 2.1).
+    // The choice in force and the controls bound to the template, in the
+    // fixed order in which they are constructed and destroyed.
     CToolBarCtrl m_toolbar;
     CStringArray* m_pResults; // never owned, never null
     CStringArray m_ownResults;
