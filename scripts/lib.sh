@@ -12,6 +12,9 @@ TAVORIN_PACKAGES+=" osslsigncode openssl dpkg-dev file jq unzip"
 
 log() { printf '%s\n' "$*" >&2; }
 
+# The version of TAVORIN: project() in CMakeLists.txt sets it, once.
+project_version() { sed -n 's/^project(tavorin VERSION \([0-9.]*\).*/\1/p' "$REPO/CMakeLists.txt"; }
+
 # Installs whatever of TAVORIN_PACKAGES is missing (needs root the first time).
 install_packages() {
     local missing=() p

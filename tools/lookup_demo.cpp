@@ -13,6 +13,7 @@
 // Exit status: 0 an item was chosen, 1 the dialog was cancelled or nothing
 // was chosen, 2 bad arguments, 3 the dialog could not be driven in time.
 #include "afxstr.h"
+#include "lookup_flags.h"
 #include "lookup_window.h"
 #include "resource.h"
 #include "tavorin.h"
@@ -50,37 +51,6 @@ void Usage() {
                stderr);
 }
 
-bool ParseFlags(const char* text, int& flags) {
-    static const struct {
-        const char* name;
-        int bit;
-    } kNames[] = {{"DRIVE_A", LF_DRIVE_A}, {"LOCAL_DRIVES", LF_LOCAL_DRIVES},
-                  {"NETWORK", LF_NETWORK}, {"DEVICE", LF_DEVICE},
-                  {"AREA", LF_AREA},       {"TYPE", LF_TYPE}};
-    char* end = nullptr;
-    flags = static_cast<int>(std::strtol(text, &end, 0));
-    if (*text && *end == '\0')
-        return true;
-    flags = 0;
-    std::string rest = text;
-    while (!rest.empty()) {
-        const size_t bar = rest.find('|');
-        std::string word = rest.substr(0, bar);
-        rest = bar == std::string::npos ? std::string() : rest.substr(bar + 1);
-        if (word.compare(0, 3, "LF_") == 0)
-            word.erase(0, 3);
-        bool known = false;
-        for (const auto& n : kNames)
-            if (word == n.name) {
-                flags |= n.bit;
-                known = true;
-            }
-        if (!known)
-            return false;
-    }
-    return true;
-}
-
 bool ParseArguments(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -101,10 +71,12 @@ bool ParseArguments(int argc, char** argv, Options& o) {
         } else if (arg == "--pattern") {
             o.pattern = argv[++i];
         } else if (arg == "--flags") {
-            if (!ParseFlags(argv[++i], o.flags)) {
+            const ParsedFlags flags = ParseLookupFlags(argv[++i]);
+            if (flags.unknown) {
                 std::fprintf(stderr, "lookup-demo: bad --flags: %s\n", argv[i]);
                 return false;
             }
+            o.flags = flags.flags;
         } else if (arg == "--auto") {
             o.autoDrive = true;
             o.autoText = argv[++i];

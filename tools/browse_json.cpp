@@ -1,0 +1,128 @@
+#include "browse_print.h"
+
+#include <cstdio>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace {
+
+// Names are 8-bit text: in the ANSI code page on Windows, as stored
+// (UTF-8 as a rule) elsewhere. JSON is UTF-8: Windows text is converted
+// through UTF-16; elsewhere a byte that does not begin a well-formed UTF-8
+// character becomes U+FFFD, so the output is always valid.
+std::string Utf8(const std::string& text) {
+#if defined(_WIN32)
+    if (text.empty())
+        return text;
+    const int wide =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &w[0], wide);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], n, nullptr, nullptr);
+    return out;
+#else
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t size = text.size();
+    for (size_t i = 0; i < size;) {
+        const unsigned char lead = p[i];
+        // The sequence a lead byte begins; C0, C1 and F5 to FF begin none.
+        const size_t length = lead < 0x80                   ? 1
+                              : lead >= 0xC2 && lead < 0xE0 ? 2
+                              : lead >= 0xE0 && lead < 0xF0 ? 3
+                              : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                            : 0;
+        uint32_t cp = length == 1   ? lead
+                      : length == 2 ? lead & 0x1F
+                      : length == 3 ? lead & 0x0F
+                                    : lead & 0x07;
+        bool ok = length > 0 && i + length <= size;
+        for (size_t k = 1; ok && k < length; ++k) {
+            ok = (p[i + k] & 0xC0) == 0x80;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        ok = ok && !(length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) &&
+             !(length == 4 && (cp < 0x10000 || cp > 0x10FFFF));
+        if (ok) {
+            out.append(text, i, length);
+            i += length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+#endif
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char ch : Utf8(text)) {
+        char esc[8];
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += static_cast<char>(ch);
+        } else if (ch < 0x20 || ch == 0x7f) {
+            std::snprintf(esc, sizeof esc, "\\u%04x", ch);
+            out += esc;
+        } else {
+            out += static_cast<char>(ch);
+        }
+    }
+    return out + "\"";
+}
+
+// One object per level of the tree; indent is the depth of its line.
+std::string Object(const Computer& c, const std::string& indent);
+std::string Object(const Device& d, const std::string& indent);
+std::string Object(const Area& a, const std::string& indent);
+std::string Object(const TypeItems& t, const std::string& indent);
+std::string Object(const Item& i, const std::string& indent);
+
+// Each element on a line of its own, one level deeper than the line that
+// opens the array; the array closes at that line's depth. An empty one
+// stays "[]".
+template <class Element>
+std::string Array(const std::vector<Element>& elements, const std::string& indent) {
+    const std::string inner = indent + "  ";
+    std::string out = "[";
+    for (size_t i = 0; i < elements.size(); ++i)
+        out += (i == 0 ? "\n" : ",\n") + inner + Object(elements[i], inner);
+    return out + (elements.empty() ? "]" : "\n" + indent + "]");
+}
+
+std::string Object(const Computer& c, const std::string& indent) {
+    return "{\"name\": " + Quoted(c.name) + ", \"devices\": " + Array(c.devices, indent) + "}";
+}
+
+std::string Object(const Device& d, const std::string& indent) {
+    return "{\"name\": " + Quoted(d.name) + ", \"areaCount\": " + std::to_string(d.areaCount) +
+           ", \"areas\": " + Array(d.areas, indent) + "}";
+}
+
+std::string Object(const Area& a, const std::string& indent) {
+    return "{\"name\": " + Quoted(a.name) + ", \"types\": " + Array(a.types, indent) + "}";
+}
+
+std::string Object(const TypeItems& t, const std::string& indent) {
+    return "{\"code\": " + std::to_string(t.code) + ", \"name\": " + Quoted(t.name) +
+           ", \"items\": " + Array(t.items, indent) + "}";
+}
+
+std::string Object(const Item& i, const std::string&) {
+    return "{\"name\": " + Quoted(i.name) + ", \"size\": " + std::to_string(i.size) +
+           ", \"time\": " + std::to_string(i.modTime) +
+           ", \"local\": " + Quoted(LocalTime(i.modTime)) + "}";
+}
+
+} // namespace
+
+void PrintJson(const std::vector<Computer>& computers, int flags) {
+    const std::string json = "{\n  \"flags\": " + std::to_string(flags) +
+                             ",\n  \"computers\": " + Array(computers, "  ") + "\n}\n";
+    std::fputs(json.c_str(), stdout);
+}

@@ -1,0 +1,103 @@
+#include "browse_options.h"
+
+#include "lookup_flags.h"
+
+#include <cctype>
+
+const char kUsage[] =
+    "usage: tavorin-browse [options]\n"
+    "  --device D    browse only device D (\"C:\", \"3:\", the network device's name)\n"
+    "  --area A      browse only storage area A\n"
+    "  --type T      only item type T: a code (9) or a name (Marker)\n"
+    "  --pattern P   item name pattern, \"*\" and \"?\" allowed; \"*\" is appended when\n"
+    "                it has no wildcard, as the dialog does (default \"*\")\n"
+    "  --flags F     device walk flags: a number (0x06) or names joined by '|' or\n"
+    "                ',' from DRIVE_A, LOCAL_DRIVES, NETWORK, DEVICE, AREA, TYPE\n"
+    "                (default LOCAL_DRIVES|NETWORK)\n"
+    "  --failed L    numbered devices to skip, as a caller marks them: \"3,7\"\n"
+    "  --json        print JSON instead of a tree\n"
+    "  -v, --verbose tell which libraries and which store root are in use (stderr)\n"
+    "  -h, --help    print this help\n"
+    "exit status: 0 listed something, 1 nothing to list or no such device, area\n"
+    "or type, 2 bad arguments\n";
+
+namespace {
+
+// The enumeration interface's own limits: longer texts are refused by it.
+enum { kMaxPattern = 23, kMaxDevice = 253, kMaxPath = 255 };
+
+BrowseError Usage(const std::string& text) {
+    return BrowseError(text, kExitUsage);
+}
+
+// "3,7" or "3:,7:": the numbered devices 0 to 9 a caller marks as failed.
+std::vector<std::string> ParseFailed(const std::string& text) {
+    std::vector<std::string> numbers;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = text.find(',', start);
+        const std::string word = text.substr(start, end == std::string::npos ? end : end - start);
+        const bool digit = !word.empty() && std::isdigit(static_cast<unsigned char>(word[0]));
+        if (!digit || (word.size() > 1 && word != std::string(1, word[0]) + ":"))
+            throw Usage("--failed: \"" + word + "\" is not a device number 0 to 9");
+        numbers.push_back(word);
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return numbers;
+}
+
+int ParseFlags(const std::string& text) {
+    const ParsedFlags parsed = ParseLookupFlags(text);
+    if (parsed.unknown)
+        throw Usage("--flags: unknown flag \"" + *parsed.unknown + "\"");
+    return parsed.flags;
+}
+
+} // namespace
+
+Options ParseArguments(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                throw Usage(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--json")
+            o.json = true;
+        else if (arg == "-v" || arg == "--verbose")
+            o.verbose = true;
+        else if (arg == "-h" || arg == "--help")
+            o.help = true;
+        else if (arg == "--flags")
+            o.flags = ParseFlags(value());
+        else if (arg == "--failed")
+            o.failed = ParseFailed(value());
+        else if (arg == "--device")
+            o.device = value();
+        else if (arg == "--area")
+            o.area = value();
+        else if (arg == "--type")
+            o.type = value();
+        else if (arg == "--pattern")
+            o.pattern = value();
+        else
+            throw Usage("unknown argument \"" + arg + "\"");
+    }
+    if (o.device && (o.device->empty() || o.device->size() > kMaxDevice))
+        throw Usage("--device: give a device name of 1 to 253 characters");
+    // Without --device the longest device name a walk offers is "X:".
+    const size_t deviceLength = o.device ? o.device->size() : 2;
+    if (o.area && deviceLength + o.area->size() + 1 > kMaxPath)
+        throw Usage("--area: device and area together exceed 255 characters");
+    // An empty pattern or one without wildcards matches as a prefix in the
+    // dialog; the tool shows what the dialog would list.
+    if (o.pattern.find_first_of("*?") == std::string::npos)
+        o.pattern += '*';
+    if (o.pattern.size() > kMaxPattern)
+        throw Usage("--pattern: at most 23 characters (with the \"*\" appended)");
+    return o;
+}
