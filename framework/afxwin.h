@@ -145,6 +145,13 @@ class CWnd : public CCmdTarget {
     void SetFont(HFONT hFont, BOOL bRedraw = TRUE) {
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), bRedraw);
     }
+    CWnd GetParent() const { return (assert(m_hWnd), CWnd(::GetParent(m_hWnd))); }
+    BOOL GetScrollInfo(int nBar, SCROLLINFO* pInfo) const {
+        return (assert(m_hWnd), ::GetScrollInfo(m_hWnd, nBar, pInfo));
+    }
+    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE) {
+        return (assert(m_hWnd), ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw));
+    }
 
     // Operations
     // Creates the window as a child of pParentWnd with id nID on rect (in
@@ -175,12 +182,33 @@ class CWnd : public CCmdTarget {
     }
     HWND SetFocus() { return (assert(m_hWnd), ::SetFocus(m_hWnd)); }
     BOOL DestroyWindow();
+    // The system's own handling of a message, past the window's procedure.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+        return (assert(m_hWnd), ::DefWindowProcA(m_hWnd, message, wParam, lParam));
+    }
+    // Sends this window WM_NOTIFY as if from one of its controls; answers
+    // the notification's result.
+    LRESULT SendNotify(NMHDR* pNMHDR) const {
+        return SendMessage(WM_NOTIFY, pNMHDR->idFrom, reinterpret_cast<LPARAM>(pNMHDR));
+    }
+    // A timer of this window: WM_TIMER comes only when no other message
+    // waits for the thread. KillTimer answers FALSE when none was set.
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
+        return (assert(m_hWnd), ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr));
+    }
+    BOOL KillTimer(UINT_PTR nIDEvent) { return (assert(m_hWnd), ::KillTimer(m_hWnd, nIDEvent)); }
+    // Puts pfnSubclass in front of the window's own procedure until the
+    // window is destroyed.
+    BOOL SetWindowSubclass(SUBCLASSPROC pfnSubclass, UINT_PTR uIdSubclass, DWORD_PTR dwRefData) {
+        return (assert(m_hWnd), ::SetWindowSubclass(m_hWnd, pfnSubclass, uIdSubclass, dwRefData));
+    }
 
   protected:
     // WM_COMMAND through the message map; false when no entry took it.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     // WM_NOTIFY through the message map; *pResult is the notification's answer.
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    virtual void OnTimer(UINT_PTR nIDEvent) { (void)nIDEvent; }
 };
 
 class CDataExchange {
@@ -304,6 +332,12 @@ class CListCtrl : public CWnd {
         return static_cast<DWORD>(
             SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwNewStyle)));
     }
+    int GetCountPerPage() const { return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)); }
+    // Row nItem's state bits in nMask become nState; nItem -1 means every row.
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    int SetSelectionMark(int nIndex) {
+        return static_cast<int>(SendMessage(LVM_SETSELECTIONMARK, 0, nIndex));
+    }
 
     // Operations
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn) {
@@ -313,6 +347,10 @@ class CListCtrl : public CWnd {
     int InsertItem(UINT nMask, int nItem, const char* lpszItem, UINT nState, UINT nStateMask,
                    int nImage, LPARAM lParam);
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+    BOOL EnsureVisible(int nItem, BOOL bPartialOK) {
+        return static_cast<BOOL>(
+            SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOK));
+    }
     // ModifyStyle for the bits that choose the view, then the new view on
     // the screen at once: a list view told its view through its style
     // alone keeps the old view's layout (rows under the header, empty

@@ -6,6 +6,8 @@
 #include "tavorin.h"
 #include "toolbar_images.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -25,35 +27,110 @@ class RefreshScope {
     RefreshScope& operator=(const RefreshScope&) = delete;
 };
 
-// Suspends a window's drawing for a scope: filling a list of thousands of
-// rows would otherwise repaint it row by row. A virtual list needs none: it
-// takes its row count once, and paints once afterwards; ending the
-// suspension costs a list view a full repaint of its own.
-class NoRedrawScope {
+// Holds the item list's drawing from the removal of its rows until the new
+// ones are counted. Drawing, Wine's list view lays out its scroll bars and
+// header for the emptied list and again for the filled one, hiding and
+// showing the bars and drawing them at every step: a fixed cost per
+// keystroke of several walks of a thousand items. Its own suspension (it
+// keeps WM_SETREDRAW to itself) leaves one layout, for the new count; the
+// system's keeps that one off the screen. The list is painted once
+// afterwards, its frame only when a scroll bar changed. The first rows
+// show, as after every row was removed with drawing on.
+class ItemListRefill {
   public:
-    explicit NoRedrawScope(CWnd& wnd) : m_wnd(wnd) { m_wnd.SetRedraw(FALSE); }
-    ~NoRedrawScope() {
-        m_wnd.SetRedraw(TRUE);
-        m_wnd.Invalidate();
+    explicit ItemListRefill(CListCtrl& list)
+        : m_list(list), m_bars(ScrollBars(list)), m_bShown((list.GetStyle() & WS_VISIBLE) != 0) {
+        m_list.SetRedraw(FALSE);
+        if (m_bShown)
+            m_list.DefWindowProc(WM_SETREDRAW, FALSE, 0);
     }
-    NoRedrawScope(const NoRedrawScope&) = delete;
-    NoRedrawScope& operator=(const NoRedrawScope&) = delete;
+    ~ItemListRefill() {
+        const bool details = (m_list.GetStyle() & LVS_TYPEMASK) == LVS_REPORT;
+        m_list.SetScrollPos(details ? SB_VERT : SB_HORZ, 0, FALSE);
+        m_list.SetRedraw(TRUE);
+        if (!m_bShown)
+            return;
+        m_list.DefWindowProc(WM_SETREDRAW, TRUE, 0);
+        UINT flags = RDW_INVALIDATE | RDW_ERASE;
+        if (ScrollBars(m_list) != m_bars)
+            flags |= RDW_FRAME | RDW_ALLCHILDREN;
+        m_list.RedrawWindow(nullptr, nullptr, flags);
+    }
+    ItemListRefill(const ItemListRefill&) = delete;
+    ItemListRefill& operator=(const ItemListRefill&) = delete;
 
   private:
-    CWnd& m_wnd;
+    // The scroll bars as they stand: range, page and position of each, and
+    // which of them show.
+    typedef std::array<int, 9> Bars;
+    static Bars ScrollBars(const CWnd& wnd) {
+        SCROLLINFO h = {sizeof h, SIF_ALL, 0, 0, 0, 0, 0};
+        SCROLLINFO v = h;
+        wnd.GetScrollInfo(SB_HORZ, &h);
+        wnd.GetScrollInfo(SB_VERT, &v);
+        return {h.nMin,
+                h.nMax,
+                static_cast<int>(h.nPage),
+                h.nPos,
+                v.nMin,
+                v.nMax,
+                static_cast<int>(v.nPage),
+                v.nPos,
+                static_cast<int>(wnd.GetStyle() & (WS_HSCROLL | WS_VSCROLL))};
+    }
+
+    CListCtrl& m_list;
+    const Bars m_bars;
+    const bool m_bShown;
 };
 
 const int kColumnCount = CItemRows::kColumnCount;
 const int kColumnWidth = 100;
 const int kResultTextSize = 50;
 const char kLocalComputer[] = "\\\\.";
+const UINT_PTR kDeferredRefreshTimer = 1;
+
+// A key press or a typed character for the dialog waiting in the thread's
+// queue, from the keyboard or posted. Key releases do not count: the
+// release of the key being handled always waits. Sent messages are left
+// alone: they may not run in the middle of a notification.
+bool TypedKeysWaiting(HWND hDlg) {
+    MSG msg;
+    const UINT flags = PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE;
+    return ::PeekMessageA(&msg, hDlg, WM_KEYDOWN, WM_KEYDOWN, flags) ||
+           ::PeekMessageA(&msg, hDlg, WM_CHAR, WM_CHAR, flags);
+}
+
+// Up, Down, Page Up and Page Down would move the caret of a one-line edit
+// nowhere: the item name field reports them to the dialog the way a control
+// reports a key (NM_KEYDOWN), so that they reach its message map and its
+// handling of failures. With Shift or Ctrl they stay the edit's.
+LRESULT CALLBACK ItemNameProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                              UINT_PTR uIdSubclass, DWORD_PTR) {
+    const bool listKey =
+        wParam == VK_UP || wParam == VK_DOWN || wParam == VK_PRIOR || wParam == VK_NEXT;
+    if (message == WM_KEYDOWN && listKey && ::GetKeyState(VK_SHIFT) >= 0 &&
+        ::GetKeyState(VK_CONTROL) >= 0) {
+        NMKEY key = {};
+        key.hdr.hwndFrom = hWnd;
+        key.hdr.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(hWnd));
+        key.hdr.code = static_cast<UINT>(NM_KEYDOWN);
+        key.nVKey = static_cast<UINT>(wParam);
+        key.uFlags = HIWORD(lParam);
+        if (CWnd(hWnd).GetParent().SendNotify(&key.hdr))
+            return 0;
+    }
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(hWnd, ItemNameProc, uIdSubclass);
+    return ::DefSubclassProc(hWnd, message, wParam, lParam);
+}
 
 } // namespace
 
 BEGIN_MESSAGE_MAP(CLookup, CDialog)
 ON_COMMAND(ID_SET_DETAILS, OnSetDetails)
 ON_COMMAND(ID_SET_LIST, OnSetList)
-ON_EN_CHANGE(IDC_ITEM_NAME, OnFilterChanged)
+ON_EN_CHANGE(IDC_ITEM_NAME, OnItemNameChanged)
 ON_CBN_SELCHANGE(IDC_DATA_TYPE, OnFilterChanged)
 ON_CBN_SELENDOK(IDC_AREA, OnFilterChanged)
 ON_CBN_SELENDOK(IDC_DEVICE, OnFilterChanged)
@@ -61,6 +138,8 @@ ON_NOTIFY(NM_DBLCLK, IDC_ITEM_LIST, OnDblclkItemList)
 ON_NOTIFY(LVN_GETDISPINFOA, IDC_ITEM_LIST, OnGetDispInfo)
 ON_NOTIFY(LVN_ODFINDITEMA, IDC_ITEM_LIST, OnFindItem)
 ON_NOTIFY(LVN_ODFINDITEMW, IDC_ITEM_LIST, OnFindItem)
+ON_NOTIFY(NM_KEYDOWN, IDC_ITEM_NAME, OnItemNameKeyDown)
+ON_NOTIFY(NM_CUSTOMDRAW, IDC_ITEM_LIST, OnCustomDrawItemList)
 END_MESSAGE_MAP()
 
 CLookup::CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
@@ -115,6 +194,7 @@ BOOL CLookup::OnInitDialog() {
     }
 
     Refresh(0);
+    m_editItemName.SetWindowSubclass(ItemNameProc, 0, 0);
     m_editItemName.SetFocus();
     return 0; // the focus stays where it was put
 }
@@ -177,8 +257,10 @@ void CLookup::ReplaceItemListByVirtualList() {
     m_list.GetWindowRect(&rect);
     ScreenToClient(&rect);
     CListCtrl list;
-    if (!list.CreateEx(m_list.GetExStyle(), m_list.GetStyle() | LVS_OWNERDATA, rect, this,
-                       static_cast<UINT>(m_list.GetDlgCtrlID())))
+    // The selection stays visible while the focus is in the item name
+    // field, whose Up and Down keys move it.
+    if (!list.CreateEx(m_list.GetExStyle(), m_list.GetStyle() | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                       rect, this, static_cast<UINT>(m_list.GetDlgCtrlID())))
         return; // the template's list serves, filled row by row
     CString title;
     m_list.GetWindowText(title);
@@ -194,6 +276,7 @@ void CLookup::Refresh(int bFromControls) {
     if (refreshBusy != 0)
         return;
     RefreshScope busy;
+    ItemListRefill refill(m_list);
 
     if (bFromControls) {
         m_cbDevice.GetWindowText(m_strDevice);
@@ -241,10 +324,9 @@ void CLookup::Refresh(int bFromControls) {
             m_rows.Add(name, atc_last_mod_time, atc_data_size);
     }
     if (m_list.GetStyle() & LVS_OWNERDATA) {
-        m_list.SetItemCountEx(m_rows.GetCount(), 0); // every row new: all repainted
+        m_list.SetItemCountEx(m_rows.GetCount(), 0); // repainted whole when drawing resumes
     } else {
         // No virtual list could be made: the template's list holds the rows.
-        NoRedrawScope noRedraw(m_list);
         char text[128];
         for (int row = 0; row < m_rows.GetCount(); ++row) {
             m_list.InsertItem(LVIF_TEXT, row, m_rows.GetName(row), 0, 0, 0, 0);
@@ -306,7 +388,86 @@ void CLookup::OnFindItem(NMLVFINDITEMA& find, LRESULT* pResult) {
 }
 
 void CLookup::OnFilterChanged() {
+    DropDeferredRefresh(); // this refresh reads the text it waited for
     Refresh(1);
+}
+
+void CLookup::OnItemNameChanged() {
+    // With more keys typed already, a refresh would walk every item for a
+    // name the user has typed past: wait for those keys and refresh once
+    // for the name they leave. A timer fires only once no input waits; a
+    // posted message would come before the keys. A change with nothing
+    // typed ahead (a program's text, the last key of a burst) refreshes at
+    // once, and one during a refresh is turned away as ever, not made up.
+    if (refreshBusy == 0 && TypedKeysWaiting(m_hWnd)) {
+        SetTimer(kDeferredRefreshTimer, USER_TIMER_MINIMUM);
+        return;
+    }
+    OnFilterChanged();
+}
+
+void CLookup::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kDeferredRefreshTimer)
+        RunDeferredRefresh();
+}
+
+bool CLookup::DropDeferredRefresh() {
+    // The timer dies with the window: a refresh still waiting when the
+    // dialog ends never runs.
+    return KillTimer(kDeferredRefreshTimer) != FALSE;
+}
+
+void CLookup::RunDeferredRefresh() {
+    if (DropDeferredRefresh())
+        Refresh(1);
+}
+
+void CLookup::OnItemNameKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
+    const UINT key = reinterpret_cast<NMKEY*>(pNMHDR)->nVKey;
+    *pResult = 1;
+    // The key moves through the rows of the name typed before it.
+    RunDeferredRefresh();
+    const int count = m_list.GetItemCount();
+    if (count == 0)
+        return;
+    const int page = std::max(1, m_list.GetCountPerPage());
+    const int from = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    int row = from + 1;
+    if (key == VK_UP)
+        row = from - 1;
+    else if (key == VK_NEXT)
+        row = from < 0 ? page - 1 : from + page;
+    else if (key == VK_PRIOR)
+        row = from - page;
+    SelectOnlyRow(std::min(std::max(row, 0), count - 1));
+}
+
+void CLookup::OnCustomDrawItemList(NMHDR* pNMHDR, LRESULT* pResult) {
+    // Without the focus a list shows its selection in the dialog's face
+    // colour, which some themes make all but invisible on the list's white.
+    NMLVCUSTOMDRAW& draw = *reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR);
+    *pResult = CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT && m_list.GetSelectedCount() > 0 &&
+        ::GetFocus() == m_editItemName.m_hWnd)
+        *pResult = CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && (draw.nmcd.uItemState & CDIS_SELECTED)) {
+        draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED); // else the list's colours win
+        draw.clrText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+        draw.clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
+    }
+}
+
+void CLookup::SelectOnlyRow(int nRow) {
+    // Some list views clear a virtual list's selection row by row: clear
+    // the one selected row alone where there is only one.
+    const UINT selected = m_list.GetSelectedCount();
+    if (selected == 1)
+        m_list.SetItemState(m_list.GetNextItem(-1, LVNI_SELECTED), 0, LVIS_SELECTED);
+    else if (selected > 1)
+        m_list.SetItemState(-1, 0, LVIS_SELECTED);
+    m_list.SetItemState(nRow, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_list.SetSelectionMark(nRow);
+    m_list.EnsureVisible(nRow, FALSE);
 }
 
 void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
@@ -315,6 +476,9 @@ void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
 }
 
 void CLookup::OnOK() {
+    // The user confirms the rows on the screen; a refresh still waiting
+    // for typed keys would replace them.
+    DropDeferredRefresh();
     const int count = static_cast<int>(m_list.GetSelectedCount());
     // Collected aside and handed over in one step: the caller's array keeps
     // what it held when the collection fails (no memory) on the way.

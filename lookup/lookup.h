@@ -40,6 +40,15 @@ class CLookup : public CDialog {
     void OnSetDetails();
     void OnSetList();
     void OnFilterChanged();
+    // The item name changed: refreshes as OnFilterChanged does, or, when
+    // the user has typed further keys already, once they are handled.
+    void OnItemNameChanged();
+    // Up, Down, Page Up and Page Down in the item name field move the item
+    // list's selection; *pResult nonzero when the key was taken.
+    void OnItemNameKeyDown(NMHDR* pNMHDR, LRESULT* pResult);
+    // The selection those keys move shows in the colours of a focused list.
+    void OnCustomDrawItemList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnTimer(UINT_PTR nIDEvent) override;
     void OnDblclkItemList(NMHDR* pNMHDR, LRESULT* pResult);
     // The virtual item list asks for a cell's text, and for the row whose
     // name begins with what the user typed into it.
@@ -50,6 +59,10 @@ class CLookup : public CDialog {
     void ReplaceItemListByVirtualList();
     bool ReplacePlaceholderByToolbar();
     void AddViewButtons(UINT dpi);
+    // Answers whether a refresh was waiting for typed keys; it no longer is.
+    bool DropDeferredRefresh();
+    void RunDeferredRefresh();
+    void SelectOnlyRow(int nRow);
 
     // The choice in force and the controls bound to the template, in the
     // fixed order in which they are constructed and destroyed.

@@ -119,6 +119,9 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
         return TRUE;
     }
+    case WM_TIMER:
+        OnTimer(wParam);
+        return TRUE;
     case WM_NCDESTROY:
         m_hWnd = nullptr;
         return FALSE;

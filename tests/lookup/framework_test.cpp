@@ -48,7 +48,7 @@ class CProbe : public CDialog {
         m_pStateInHandler = AfxGetModuleState();
         if (m_throwOnInit)
             AfxThrowInvalidArgException();
-        SetTimer(m_hWnd, 1, 5000, EndForgottenDialog);
+        ::SetTimer(m_hWnd, 1, 5000, EndForgottenDialog);
         if (m_endAfterLook != kNone) {
             ::PostMessageA(m_hWnd, WM_COMMAND, 1005, 0);
             return TRUE;

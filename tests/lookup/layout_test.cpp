@@ -185,7 +185,8 @@ TEST_F(LookupTest, OpensWithTheControlsOfTheTemplate) {
             // combo box keeps its scroll bar to its list: compare the rest.
             const DWORD kept = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | 0xFFFF;
             // The item list is a virtual list in the template list's place.
-            const DWORD virtualList = want.id == IDC_ITEM_LIST ? LVS_OWNERDATA : 0;
+            const DWORD virtualList =
+                want.id == IDC_ITEM_LIST ? LVS_OWNERDATA | LVS_SHOWSELALWAYS : 0;
             EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(hCtl, GWL_STYLE)) & kept,
                       (want.style | virtualList) & kept);
             EXPECT_TRUE(IsWindowEnabled(hCtl));

@@ -129,6 +129,13 @@ int WaitForRows(HWND hList, int rows, DWORD ms) {
     return count;
 }
 
+bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
+    for (const DWORD start = GetTickCount(); !done(); Sleep(10))
+        if (GetTickCount() - start >= ms)
+            return false;
+    return true;
+}
+
 HWND FindDescendant(HWND parent, const char* className) {
     FindClass find = {className, nullptr};
     EnumChildWindows(parent, FindByClass, reinterpret_cast<LPARAM>(&find));

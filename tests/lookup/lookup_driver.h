@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <vector>
 
 // Pixels as the screen shows them, read back from the screen rather than
@@ -36,6 +37,9 @@ class ScreenPicture {
 // Polls the list view's row count until it reaches rows; answers the last
 // count seen. The first poll waits for the list's thread to be free.
 int WaitForRows(HWND hList, int rows, DWORD ms);
+
+// Polls done until it holds; false when ms pass first.
+bool WaitUntil(const std::function<bool()>& done, DWORD ms = 3000);
 
 // The first descendant of parent of the given window class, or null.
 HWND FindDescendant(HWND parent, const char* className);

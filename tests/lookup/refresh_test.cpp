@@ -225,3 +225,17 @@ TEST_F(LookupTest, TimeWithoutLocalTimeLeavesDateAndTimeEmpty) {
         EXPECT_EQ(w.Text(IDC_ITEM_COUNT), "6");
     });
 }
+
+TEST_F(LookupTest, ARefillShowsTheFirstRowsInEitherView) {
+    for (int i = 0; i < 200; ++i)
+        fake_add_item("C:DATA", kTypeModel, ("ROW" + std::to_string(i)).c_str(), i, kMorning);
+    Buffers b = Start("C:", "DATA", kTypeModel);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        for (int view : {ID_SET_LIST, ID_SET_DETAILS}) {
+            w.Command(view);
+            w.Send(w.Item(IDC_ITEM_LIST), LVM_ENSUREVISIBLE, 150, FALSE);
+            w.SetPattern("ROW1");
+            EXPECT_EQ(w.Send(w.Item(IDC_ITEM_LIST), LVM_GETTOPINDEX), 0) << view;
+        }
+    });
+}

@@ -316,3 +316,33 @@ TEST_F(LookupTest, TypingANamesFirstLettersInTheListSelectsIt) {
     });
     EXPECT_STREQ(b.result, "ABD");
 }
+
+// Keys posted to the name field: "AB" and Down typed ahead walk once, Down
+// acts on the rows of "AB", the focus stays, Home stays the field's; Enter
+// typed ahead of a refresh takes the row shown, and the refresh never runs.
+TEST_F(LookupTest, KeysFromTheNameFieldSelectARowAndEnterTakesIt) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    const int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        HWND hEdit = w.Item(IDC_ITEM_NAME);
+        w.Send(hEdit, EM_SETSEL, 0, -1);
+        w.Hold([&] { w.PostChar('A'), w.PostChar('B'), w.PostKey(VK_DOWN); });
+        const std::pair<UINT, int> steps[] = {{0, 0},       {VK_DOWN, 1}, {VK_PRIOR, 0}, {VK_UP, 0},
+                                              {VK_NEXT, 1}, {VK_HOME, 1}, {VK_UP, 0}};
+        for (const auto& step : steps) {
+            if (step.first)
+                w.PostKey(step.first);
+            const std::vector<int> want = {step.second};
+            EXPECT_TRUE(WaitUntil([&] { return w.SelectedRows() == want; })) << step.first;
+            EXPECT_EQ(w.Focus(), hEdit) << "key " << step.first;
+        }
+        EXPECT_EQ(w.Send(hEdit, EM_GETSEL), 0) << "Home moves the caret";
+        w.Hold([&] { w.PostChar('X'), w.PostKey(VK_RETURN); });
+        EXPECT_TRUE(w.WaitClosed());
+    });
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(b.result, "ABC");
+    EXPECT_EQ(fake_count_calls("data 9 C:PATTERNS A* 0") + fake_count_calls("data 9 C:PATTERNS X"),
+              0);
+    EXPECT_EQ(fake_count_calls("data 9 C:PATTERNS AB* 0"), 1)
+        << "one walk for the keys typed ahead";
+}

@@ -150,6 +150,14 @@ void LookupWindow::PostChar(char c) const {
     PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
+void LookupWindow::Hold(const std::function<void()>& input) const {
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, m_threadId);
+    SuspendThread(thread);
+    input();
+    ResumeThread(thread);
+    CloseHandle(thread);
+}
+
 bool LookupWindow::WaitClosed(DWORD ms) const {
     const DWORD start = GetTickCount();
     while (IsWindow(m_hDlg)) {

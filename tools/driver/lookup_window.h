@@ -47,6 +47,8 @@ class LookupWindow {
     void Command(int id, int code = 0) const; // WM_COMMAND from a control or button
     void PostKey(UINT vk) const;              // a key press in the focused control
     void PostChar(char c) const;              // a character typed into the focused control
+    // Runs input with the dialog's thread held: its keys wait as if typed ahead.
+    void Hold(const std::function<void()>& input) const;
     bool WaitClosed(DWORD ms = 3000) const;
 
   private:
