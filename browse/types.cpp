@@ -10,17 +10,22 @@
 
 namespace {
 
+// The names go to the table only once every one of them is loaded: running
+// out of memory half way leaves the table as it was, to be loaded whole by
+// the next ListFirstType.
 void LoadTypeNames() {
     AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-    g_browse.typeNamesPending = 0;
+    char names[kTypeCount][kTypeNameSize + 1] = {};
     // One buffer for all rows: a string missing from the resources leaves
     // the previous row's name in it, and that row's name is taken again.
     CString text;
-    for (ItemTypeEntry& row : g_browse.typeTable) {
-        AfxLoadString(static_cast<unsigned int>(row.stringId), text);
-        std::strncpy(row.name, text, kTypeNameSize);
-        row.name[kTypeNameSize] = '\0';
+    for (int row = 0; row < kTypeCount; ++row) {
+        AfxLoadString(static_cast<unsigned int>(g_browse.typeTable[row].stringId), text);
+        std::strncpy(names[row], text, kTypeNameSize);
     }
+    for (int row = 0; row < kTypeCount; ++row)
+        std::memcpy(g_browse.typeTable[row].name, names[row], sizeof names[row]);
+    g_browse.typeNamesPending = 0;
 }
 
 } // namespace
@@ -32,7 +37,10 @@ char* ListFirstType(int* type) {
         try {
             LoadTypeNames();
         } catch (...) {
-            return nullptr; // out of memory: a failed walk, never an exception
+            // Out of memory: a walk that ends at once, never an exception.
+            g_browse.typeCursor = kTypeCount;
+            *type = 0;
+            return nullptr;
         }
     }
     g_browse.typeCursor = 0;

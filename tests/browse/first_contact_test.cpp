@@ -13,9 +13,32 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
+
+#if !defined(_WIN32)
+// Where the enumeration core is linked in, the next allocation can be made
+// to fail, as when memory runs out.
+static bool g_failNextAllocation = false;
+void* operator new(std::size_t size) {
+    if (g_failNextAllocation) {
+        g_failNextAllocation = false;
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+#endif
 
 namespace {
 
@@ -218,6 +241,21 @@ TEST(TypeNames, LongAndMissingStringsAreHeldTerminated) {
     // Loaded once: the module's real strings do not replace them.
     EXPECT_STREQ(ListFirstType(&code), "");
     EXPECT_STREQ(ListNextType(&code), names[1]);
+}
+
+TEST(TypeNames, RunningOutOfMemoryWritesTheCodeAndLoadsAgain) {
+    int code = -1;
+    g_failNextAllocation = true; // "Stored Digitize Data" outgrows a short string
+    ASSERT_EQ(ListFirstType(&code), nullptr);
+    EXPECT_EQ(code, 0) << "the failed walk did not write the code";
+    code = -1;
+    EXPECT_EQ(ListNextType(&code), nullptr) << "the failed walk goes on";
+    EXPECT_EQ(code, 0);
+    EXPECT_STREQ(ListFirstType(&code), "Alteration");
+    for (int row = 1; row < 4; ++row)
+        ListNextType(&code);
+    EXPECT_STREQ(ListNextType(&code), "Stored Digitize Data") << "the names stay half loaded";
+    EXPECT_EQ(code, 5);
 }
 #endif
 
