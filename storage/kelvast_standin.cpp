@@ -11,11 +11,16 @@
 // an exported function: a failure answers 0, as the real library's do.
 //
 // A walk lists its folder once, on mode 0, and hands out that listing: the
-// store may change between calls without disturbing it. Buffers are kept
-// from walk to walk, so that a walk costs no allocation once they have grown.
+// store may change between calls without disturbing it. The listings'
+// buffers are kept from walk to walk, so that a walk's calls cost no
+// allocation once they have grown.
+//
+// KELVAST_FAULTS=<seed>:<n> makes the library fail as the real one may
+// (faults.h): each call below asks first whether it is to fail.
 #define KELVAST_BUILD
 #include "kelvast.h"
 
+#include "faults.h"
 #include "store_fs.h"
 #include "wildcard.h"
 
@@ -25,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -40,31 +46,9 @@ namespace {
 
 const char kNetworkFolder[] = "NETWORK";
 
-std::string g_networkName;   // set by at_set_network_str
-std::string g_networkResult; // what at_get_network_str hands out
-
-struct AreaWalk {
-    std::vector<std::string> names;
-    size_t next = 0;
-    char prefix[AT_AREA_NAME_SIZE] = ""; // "X:" in front of every name
-    size_t prefixLength = 0;
-} g_areaWalk;
-
-struct ItemWalk {
-    std::vector<StoreFile> files;
-    std::vector<uint32_t> order; // indexes into files, sorted by name
-    size_t next = 0;
-} g_itemWalk;
-
-std::string g_root, g_deviceFolder, g_areaFolder; // reused: no allocation per call
-
-const std::string& StoreRoot() {
+std::string StoreRoot() {
     const char* env = std::getenv("KELVAST_STORE");
-    if (env && *env)
-        g_root.assign(env);
-    else
-        g_root = DefaultStoreRoot();
-    return g_root;
+    return env && *env ? std::string(env) : DefaultStoreRoot();
 }
 
 // A name that can only mean an entry of the folder itself: no separators,
@@ -79,72 +63,84 @@ bool PlainName(const char* name) {
     return std::strpbrk(name, "/\\:*?\"<>|") == nullptr;
 }
 
-// folder's sub-folder named name, ignoring case, into path; false when
-// there is none. A plain name is tried by path first; where the file
-// system ignores case, that answer is final.
-bool FindFolder(const std::string& folder, const char* name, std::string& path) {
+// The path of folder's sub-folder named name, ignoring case. A plain name
+// is tried by path first; where the file system ignores case, that answer
+// is final.
+std::optional<std::string> FindFolder(const std::string& folder, const char* name) {
     if (PlainName(name)) {
-        path.assign(folder).append(1, kPathSeparator).append(name);
+        std::string path = folder + kPathSeparator + name;
         if (IsFolder(path))
-            return true;
+            return path;
 #if defined(_WIN32)
-        return false;
+        return std::nullopt;
 #endif
     }
-    bool found = false;
+    std::optional<std::string> found;
     ListFolders(folder, [&](const char* entry) {
-        if (!found && strcasecmp(entry, name) == 0) {
-            path.assign(folder).append(1, kPathSeparator).append(entry);
-            found = true;
-        }
+        if (!found && strcasecmp(entry, name) == 0)
+            found = folder + kPathSeparator + entry;
     });
     return found;
 }
 
 // The network device's folder: where many workstations share one store it
 // lives on a file server (a UNC path \\server\share on Windows).
-bool FindNetworkFolder(std::string& path) {
+std::optional<std::string> FindNetworkFolder() {
     const char* env = std::getenv("KELVAST_NETWORK");
     if (!env || !*env)
-        return FindFolder(StoreRoot(), kNetworkFolder, path);
-    path.assign(env);
-    return IsFolder(path);
+        return FindFolder(StoreRoot(), kNetworkFolder);
+    if (!IsFolder(env))
+        return std::nullopt;
+    return std::string(env);
 }
 
-// The folder of a device name (the text before its colon), into g_deviceFolder.
-bool FindDeviceFolder(const char* device, size_t length) {
-    char name[AT_AREA_NAME_SIZE];
-    if (length == 0 || length >= sizeof name)
-        return false;
-    std::memcpy(name, device, length);
-    name[length] = '\0';
-    const bool network = strcasecmp(name, kNetworkFolder) == 0 ||
-                         (!g_networkName.empty() && strcasecmp(name, g_networkName.c_str()) == 0);
+// The network device's name as at_set_network_str set it, and what
+// at_get_network_str hands out: the answer lives until the next call.
+struct Network {
+    std::string name;
+    std::string answer;
+} g_network;
+
+// The device named in front of the first colon of text ("X:..."), found in
+// the store.
+struct Device {
+    std::string folder;
+    size_t prefixLength; // the name and its colon
+};
+std::optional<Device> FindDevice(const char* text) {
+    const char* colon = std::strchr(text, ':');
+    const size_t length = colon ? static_cast<size_t>(colon - text) : 0;
+    if (length == 0 || length >= AT_AREA_NAME_SIZE)
+        return std::nullopt;
+    const std::string name(text, length);
+    const bool network =
+        strcasecmp(name.c_str(), kNetworkFolder) == 0 ||
+        (!g_network.name.empty() && strcasecmp(name.c_str(), g_network.name.c_str()) == 0);
+    std::optional<std::string> folder;
     if (network)
-        return FindNetworkFolder(g_deviceFolder);
-    if (length != 1 || !std::isalnum(static_cast<unsigned char>(name[0])))
-        return false;
-    return FindFolder(StoreRoot(), name, g_deviceFolder);
+        folder = FindNetworkFolder();
+    else if (length == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+        folder = FindFolder(StoreRoot(), name.c_str());
+    if (!folder)
+        return std::nullopt;
+    return Device{*folder, length + 1};
 }
 
 // Calls onArea with each area of the device named in "X:pattern" that
-// matches and fits a caller's buffer with its prefix; false when the device
-// does not exist. The prefix ("X:") goes to prefix.
-template <typename OnArea>
-bool ForEachArea(const char* pattern, char* prefix, size_t& prefixLength, OnArea onArea) {
-    const char* colon = std::strchr(pattern, ':');
-    if (!colon || !FindDeviceFolder(pattern, static_cast<size_t>(colon - pattern)))
-        return false;
-    prefixLength = static_cast<size_t>(colon - pattern) + 1;
-    std::memcpy(prefix, pattern, prefixLength);
-    prefix[prefixLength] = '\0';
-    const char* areaPattern = colon + 1;
-    ListFolders(g_deviceFolder, [&](const char* name) {
+// matches and fits a caller's buffer with the "X:" in front; the length of
+// that prefix, or nothing when the device does not exist.
+template <typename OnArea> std::optional<size_t> ForEachArea(const char* pattern, OnArea onArea) {
+    const std::optional<Device> device = FindDevice(pattern);
+    if (!device)
+        return std::nullopt;
+    const size_t prefixLength = device->prefixLength;
+    const char* areaPattern = pattern + prefixLength;
+    ListFolders(device->folder, [&](const char* name) {
         if (prefixLength + std::strlen(name) < AT_AREA_NAME_SIZE &&
             WildcardMatch(areaPattern, name))
             onArea(name);
     });
-    return true;
+    return prefixLength;
 }
 
 bool AreaBefore(const std::string& a, const std::string& b) {
@@ -152,37 +148,92 @@ bool AreaBefore(const std::string& a, const std::string& b) {
     return c != 0 ? c < 0 : a < b;
 }
 
-// Lists the items of "X:area" of one type matching pattern into g_itemWalk,
-// sorted by name ignoring case (then exactly).
-void ListItems(int typeCode, const char* itemPath, const char* pattern) {
-    g_itemWalk.files.clear();
-    g_itemWalk.order.clear();
-    g_itemWalk.next = 0;
-    const char* colon = std::strchr(itemPath, ':');
-    if (!colon || colon[1] == '\0' ||
-        !FindDeviceFolder(itemPath, static_cast<size_t>(colon - itemPath)) ||
-        !FindFolder(g_deviceFolder, colon + 1, g_areaFolder))
-        return;
-    char code[16];
-    std::snprintf(code, sizeof code, "%d", typeCode);
-    g_areaFolder.append(1, kPathSeparator).append(code);
-    ListFiles(g_areaFolder, pattern, g_itemWalk.files);
+// The storage interface keeps no handle: the walk a mode 0 call starts is
+// the library's until the next mode 0 call, and each mode 1 call takes the
+// next name from it.
+struct AreaWalk {
+    std::vector<std::string> names;
+    size_t next = 0;
+    char prefix[AT_AREA_NAME_SIZE] = ""; // "X:" in front of every name
+    size_t prefixLength = 0;
 
-    // Sorting by index and zero-padded keys keeps the sort to short fixed
-    // compares and 4-byte moves, well below the cost of the listing.
-    std::vector<StoreFile>& files = g_itemWalk.files;
-    for (uint32_t i = 0; i < files.size(); ++i) {
-        StoreFile& f = files[i];
-        std::memset(f.key, 0, sizeof f.key);
-        for (size_t k = 0; f.name[k]; ++k)
-            f.key[k] = static_cast<char>(std::tolower(static_cast<unsigned char>(f.name[k])));
-        g_itemWalk.order.push_back(i);
+    void End() {
+        names.clear();
+        next = 0;
     }
-    std::sort(g_itemWalk.order.begin(), g_itemWalk.order.end(), [&](uint32_t a, uint32_t b) {
-        const int c = std::memcmp(files[a].key, files[b].key, sizeof files[a].key);
-        return c != 0 ? c < 0 : std::strcmp(files[a].name, files[b].name) < 0;
-    });
-}
+
+    // Every area of the device in "X:pattern" that matches, sorted.
+    void Start(const char* pattern) {
+        End();
+        prefixLength = 0;
+        const std::optional<size_t> length =
+            ForEachArea(pattern, [&](const char* name) { names.emplace_back(name); });
+        // A prefix that fills the caller's whole buffer leaves room for no
+        // name, and none was listed.
+        if (length && *length < sizeof prefix) {
+            prefixLength = *length;
+            std::memcpy(prefix, pattern, prefixLength);
+            prefix[prefixLength] = '\0';
+        }
+        std::sort(names.begin(), names.end(), AreaBefore);
+    }
+
+    // The next name with its prefix into areaName; false at the end. Each
+    // fits: checked when listed.
+    bool Next(char* areaName) {
+        if (next >= names.size())
+            return false;
+        const std::string& name = names[next++];
+        std::memcpy(areaName, prefix, prefixLength);
+        std::memcpy(areaName + prefixLength, name.c_str(), name.size() + 1);
+        return true;
+    }
+} g_areaWalk;
+
+struct ItemWalk {
+    std::vector<StoreFile> files;
+    std::vector<uint32_t> order; // indexes into files, sorted by name
+    size_t next = 0;
+
+    void End() {
+        files.clear();
+        order.clear();
+        next = 0;
+    }
+
+    // The items of "X:area" of one type matching pattern, sorted by name
+    // ignoring case (then exactly).
+    void Start(int typeCode, const char* itemPath, const char* pattern) {
+        End();
+        const std::optional<Device> device = FindDevice(itemPath);
+        const char* area = itemPath + (device ? device->prefixLength : 0);
+        if (!device || !*area)
+            return;
+        std::optional<std::string> folder = FindFolder(device->folder, area);
+        if (!folder)
+            return;
+        char code[16];
+        std::snprintf(code, sizeof code, "%d", typeCode);
+        folder->append(1, kPathSeparator).append(code);
+        ListFiles(*folder, pattern, files);
+
+        // Sorting by index and zero-padded keys keeps the sort to short fixed
+        // compares and 4-byte moves, well below the cost of the listing.
+        for (uint32_t i = 0; i < files.size(); ++i) {
+            StoreFile& f = files[i];
+            std::memset(f.key, 0, sizeof f.key);
+            for (size_t k = 0; f.name[k]; ++k)
+                f.key[k] = static_cast<char>(std::tolower(static_cast<unsigned char>(f.name[k])));
+            order.push_back(i);
+        }
+        std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            const int c = std::memcmp(files[a].key, files[b].key, sizeof files[a].key);
+            return c != 0 ? c < 0 : std::strcmp(files[a].name, files[b].name) < 0;
+        });
+    }
+
+    const StoreFile* Next() { return next < order.size() ? &files[order[next++]] : nullptr; }
+} g_itemWalk;
 
 // Runs body; an exception (out of memory) answers onFailure instead.
 template <typename Body, typename Result> Result Guarded(Body body, Result onFailure) {
@@ -193,113 +244,125 @@ template <typename Body, typename Result> Result Guarded(Body body, Result onFai
     }
 }
 
+// A failed call may leave anything in an output; this one leaves a name a
+// caller would show if it used the output of a failed call.
+void LeaveJunk(char* buffer, size_t size, const Fault& fault) {
+    if (buffer && fault.variant % 2)
+        std::snprintf(buffer, size, "FAULT%u", static_cast<unsigned>(fault.variant % 1000));
+}
+
 } // namespace
 
 extern "C" {
 
 int at_connect_to_network(void) {
-    return Guarded(
-        [] {
-            std::string path;
-            return FindNetworkFolder(path) ? 1 : 0;
-        },
-        0);
+    if (const std::optional<Fault> fault = NextFault())
+        return fault->result;
+    return Guarded([] { return FindNetworkFolder() ? 1 : 0; }, 0);
 }
 
 int at_set_network_str(const char* text) {
+    if (const std::optional<Fault> fault = NextFault())
+        return fault->result;
     if (!text)
         return 0;
     return Guarded(
         [text] {
-            g_networkName = text;
+            g_network.name = text;
             return 1;
         },
         0);
 }
 
+// A failure answers null or an empty name.
 char* at_get_network_str(const char* computer, int flags) {
     (void)computer;
     (void)flags;
-    if (g_networkName.empty())
+    const std::optional<Fault> fault = NextFault();
+    if (g_network.name.empty() || (fault && fault->variant % 2))
         return nullptr;
     return Guarded(
-        [] {
-            g_networkResult = g_networkName + ":";
-            return &g_networkResult[0];
+        [&fault] {
+            g_network.answer = fault ? "" : g_network.name + ":";
+            return &g_network.answer[0];
         },
         static_cast<char*>(nullptr));
 }
 
 int at_count_storage_areas(const char* pattern, at_count_t* count) {
+    if (const std::optional<Fault> fault = NextFault()) {
+        if (count && fault->variant % 2)
+            *count = fault->variant; // never to be read after a failure
+        return fault->result;
+    }
     if (!pattern || !count)
         return 0;
     return Guarded(
         [&] {
-            char prefix[AT_AREA_NAME_SIZE];
-            size_t prefixLength = 0;
             at_count_t n = 0;
-            ForEachArea(pattern, prefix, prefixLength, [&](const char*) { ++n; });
+            ForEachArea(pattern, [&](const char*) { ++n; });
             *count = n;
             return 1;
         },
         0);
 }
 
+// A failure ends the walk: the caller sees it end early.
 int at_lookup_storage_areas(char* areaName, const char* pattern, int mode) {
+    if (const std::optional<Fault> fault = NextFault()) {
+        g_areaWalk.End();
+        LeaveJunk(areaName, AT_AREA_NAME_SIZE, *fault);
+        return fault->result;
+    }
     if (!areaName || !pattern)
         return 0;
     if (mode == 0) {
-        AreaWalk& w = g_areaWalk;
-        w.names.clear();
-        w.next = 0;
-        w.prefixLength = 0;
         const bool listed = Guarded(
             [&] {
-                ForEachArea(pattern, w.prefix, w.prefixLength,
-                            [&](const char* name) { w.names.emplace_back(name); });
-                std::sort(w.names.begin(), w.names.end(), AreaBefore);
+                g_areaWalk.Start(pattern);
                 return true;
             },
             false);
         if (!listed) {
-            w.names.clear();
+            g_areaWalk.End();
             return 0;
         }
     } else if (mode != 1) {
         return 0;
     }
-    if (g_areaWalk.next >= g_areaWalk.names.size())
-        return 0;
-    // Fits: checked when listed.
-    const std::string& name = g_areaWalk.names[g_areaWalk.next++];
-    std::memcpy(areaName, g_areaWalk.prefix, g_areaWalk.prefixLength);
-    std::memcpy(areaName + g_areaWalk.prefixLength, name.c_str(), name.size() + 1);
-    return 1;
+    return g_areaWalk.Next(areaName) ? 1 : 0;
 }
 
 int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const char* pattern,
                    int mode) {
+    if (const std::optional<Fault> fault = NextFault()) {
+        g_itemWalk.End();
+        LeaveJunk(itemName, AT_ITEM_NAME_SIZE, *fault);
+        atc_data_size = -1;
+        atc_last_mod_time = -1;
+        return fault->result;
+    }
     if (!itemPath || !itemName || !pattern)
         return 0;
     if (mode == 0) {
         const bool listed = Guarded(
             [&] {
-                ListItems(typeCode, itemPath, pattern);
+                g_itemWalk.Start(typeCode, itemPath, pattern);
                 return true;
             },
             false);
         if (!listed) {
-            g_itemWalk.order.clear();
+            g_itemWalk.End();
             return 0;
         }
     } else if (mode != 1)
         return 0;
-    if (g_itemWalk.next >= g_itemWalk.order.size())
+    const StoreFile* item = g_itemWalk.Next();
+    if (!item)
         return 0;
-    const StoreFile& item = g_itemWalk.files[g_itemWalk.order[g_itemWalk.next++]];
-    std::memcpy(itemName, item.name, sizeof item.name);
-    atc_data_size = item.size;
-    atc_last_mod_time = item.modTime;
+    std::memcpy(itemName, item->name, sizeof item->name);
+    atc_data_size = item->size;
+    atc_last_mod_time = item->modTime;
     return 1;
 }
 
