@@ -1,7 +1,9 @@
 // The stand-in storage library under random input: its wildcard matcher
 // against a plain reference matcher, and its area and item walks over a
 // small store in a temporary folder, with output buffers of exactly the
-// sizes callers give, so that a write past one is caught.
+// sizes callers give, so that a write past one is caught. Started with
+// KELVAST_FAULTS=<seed>:<n>, it runs every input with one call in n
+// failing, seeded from the input, so that an input replays.
 #include "kelvast.h"
 #include "wildcard.h"
 
@@ -40,6 +42,7 @@ bool ReferenceMatch(const std::string& pattern, const std::string& name) {
 }
 
 std::string g_root;
+unsigned long g_faultOneIn = 0; // 0: no faults
 
 void MakeDir(const std::string& path) {
     mkdir(path.c_str(), 0700);
@@ -97,7 +100,7 @@ void Walks(FuzzedDataProvider& in) {
             const std::string pattern = SomeText(in);
             at_count_t count = 0xDEAD;
             const int result = at_count_storage_areas(Exact(pattern).get(), &count);
-            CHECK(result == 0 || result == 1);
+            CHECK(result == 0 || result == 1 || g_faultOneIn);
             if (result == 1)
                 CHECK(count <= 4);
             break;
@@ -133,14 +136,15 @@ void Walks(FuzzedDataProvider& in) {
         case 4: {
             const char* name =
                 at_get_network_str(Exact(SomeText(in)).get(), in.ConsumeIntegral<int>());
-            if (name)
+            CHECK(!name || *name || g_faultOneIn); // a failure may answer ""
+            if (name && *name)
                 CHECK(name[std::strlen(name) - 1] == ':');
             break;
         }
         default:
-            CHECK(at_count_storage_areas(nullptr, nullptr) == 0);
-            CHECK(at_lookup_storage_areas(nullptr, "C:*", 0) == 0);
-            CHECK(at_lookup_data(9, nullptr, nullptr, nullptr, 0) == 0);
+            CHECK(at_count_storage_areas(nullptr, nullptr) != 1);
+            CHECK(at_lookup_storage_areas(nullptr, "C:*", 0) != 1);
+            CHECK(at_lookup_data(9, nullptr, nullptr, nullptr, 0) != 1);
             break;
         }
     }
@@ -149,6 +153,9 @@ void Walks(FuzzedDataProvider& in) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    if (const char* faults = std::getenv("KELVAST_FAULTS"))
+        if (const char* colon = std::strchr(faults, ':'))
+            g_faultOneIn = std::strtoul(colon + 1, nullptr, 10);
     BuildStore();
     std::atexit([] { std::system(("rm -rf '" + g_root + "'").c_str()); });
     return 0;
@@ -156,6 +163,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
+    if (g_faultOneIn) {
+        // A setting seeds the stand-in when it first sees it: show it none
+        // in between, so that an input's seed starts its sequence afresh.
+        setenv("KELVAST_FAULTS", "", 1);
+        at_connect_to_network();
+        const std::string setting =
+            std::to_string(in.ConsumeIntegral<uint32_t>()) + ":" + std::to_string(g_faultOneIn);
+        setenv("KELVAST_FAULTS", setting.c_str(), 1);
+    }
     const std::string pattern = in.ConsumeRandomLengthString(64).c_str();
     const std::string name = in.ConsumeRandomLengthString(64).c_str();
     if (WildcardMatch(Exact(pattern).get(), Exact(name).get()) != ReferenceMatch(pattern, name))
