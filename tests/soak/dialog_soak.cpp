@@ -9,6 +9,8 @@
 // picks, views, selections, files coming and going, OK or Cancel), checking
 // after each that the count shows the rows, and after OK that the caller
 // got the selected names. A failure prints its seed, which replays it.
+// --faults n has the stand-in storage fail one call in n, seeded with the
+// user's seed (KELVAST_FAULTS).
 #include "afxstr.h"
 #include "lookup_driver.h"
 #include "tavorin.h"
@@ -172,7 +174,8 @@ void Session(const LookupWindow& w, int iteration) {
 // replays the same run.
 class RandomUser {
   public:
-    RandomUser(unsigned seed, const std::string& root) : m_seed(seed), m_rng(seed), m_root(root) {}
+    RandomUser(unsigned seed, const std::string& root, int faults)
+        : m_seed(seed), m_rng(seed), m_root(root), m_faults(faults) {}
 
     // Sessions of up to 60 actions until actions are spent; false on the
     // first fault, after printing how to replay it.
@@ -191,8 +194,9 @@ class RandomUser {
     void Fail(const std::string& what) {
         if (m_ok)
             std::printf("random user FAILED: seed %u, session %d, action %d (%s): %s\n"
-                        "replay: soak_test --random %u\n",
-                        m_seed, m_session, m_action, m_last.c_str(), what.c_str(), m_seed);
+                        "replay: soak_test --random %u --faults %d\n",
+                        m_seed, m_session, m_action, m_last.c_str(), what.c_str(), m_seed,
+                        m_faults);
         m_ok = false;
     }
 
@@ -328,25 +332,40 @@ class RandomUser {
     unsigned m_seed;
     std::mt19937 m_rng;
     std::string m_root;
+    int m_faults;
     bool m_ok = true;
     int m_session = 0, m_action = 0;
     std::string m_last;
 };
 
 int RunRandomUsers(int argc, char** argv, const std::string& root) {
-    int actions = 300;
+    int actions = 300, faults = 0;
     std::vector<unsigned> seeds;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--actions") == 0 && i + 1 < argc)
             actions = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--faults") == 0 && i + 1 < argc)
+            faults = std::atoi(argv[++i]);
         else
             seeds.push_back(static_cast<unsigned>(std::strtoul(argv[i], nullptr, 10)));
     }
     bool ok = true;
     for (unsigned seed : seeds) {
+        // A user run alone meets what one after others meets: a fresh store,
+        // the connection made, and the stand-in seeded anew (it sees the
+        // setting off before it sees this one).
+        _putenv_s("KELVAST_FAULTS", "");
+        RemoveStore(root);
+        MakeStore();
+        CountAreas("C:");
+        const std::string setting =
+            faults > 0 ? std::to_string(seed) + ":" + std::to_string(faults) : "";
+        if (faults > 0)
+            _putenv_s("KELVAST_FAULTS", setting.c_str());
         const double start = Seconds();
-        const bool passed = RandomUser(seed, root).Run(actions);
-        std::printf("seed %u: %d actions %s in %.1f s\n", seed, actions,
+        const bool passed = RandomUser(seed, root, faults).Run(actions);
+        std::printf("seed %u: %d actions%s%s %s in %.1f s\n", seed, actions,
+                    faults > 0 ? ", KELVAST_FAULTS=" : "", setting.c_str(),
                     passed ? "passed" : "FAILED", Seconds() - start);
         std::fflush(stdout);
         ok = ok && passed;
