@@ -12,8 +12,8 @@
 //
 // A walk lists its folder once, on mode 0, and hands out that listing: the
 // store may change between calls without disturbing it. The listings'
-// buffers are kept from walk to walk, so that a walk's calls cost no
-// allocation once they have grown.
+// buffers are kept from walk to walk: once they have grown, a walk
+// allocates only the paths its mode 0 call looks up.
 //
 // KELVAST_FAULTS=<seed>:<n> makes the library fail as the real one may
 // (faults.h): each call below asks first whether it is to fail.
