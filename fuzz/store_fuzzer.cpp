@@ -80,7 +80,10 @@ std::string SomeText(FuzzedDataProvider& in) {
         static const char* const kTexts[] = {"C:*",     "c:A*", "3:*",  "NETWORK:*", "C:AREA",
                                              "3:area2", "*",    "?B*",  "C:",        ":",
                                              "",        "Q:*",  "C:?*?"};
-        return kTexts[in.ConsumeIntegralInRange<size_t>(0, 12)];
+        // A network name that leaves an area buffer room for its colon alone.
+        const std::string longName(255, 'N');
+        const size_t i = in.ConsumeIntegralInRange<size_t>(0, 14);
+        return i < 13 ? kTexts[i] : i == 13 ? longName : longName + ":*";
     }
     // The library sees C strings: the text ends at its first NUL.
     return in.ConsumeRandomLengthString(300).c_str();
