@@ -97,7 +97,9 @@ TAVORIN_API unsigned long CountAreas(const char* device);
 TAVORIN_API char* ListFirstArea(const char* device);
 TAVORIN_API char* ListNextArea(void);
 
-// The 24 item types; *type receives each type's code (0 after the last).
+// The 24 item types; *type receives each type's code (0 after the last,
+// and 0 with null when memory ran out loading the names: the next
+// ListFirstType loads them again).
 TAVORIN_API char* ListFirstType(int* type);
 TAVORIN_API char* ListNextType(int* type);
 
