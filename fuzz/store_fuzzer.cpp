@@ -1,9 +1,8 @@
 // The stand-in storage library under random input: its wildcard matcher
 // against a plain reference matcher, and its area and item walks over a
 // small store in a temporary folder, with output buffers of exactly the
-// sizes callers give, so that a write past one is caught. Started with
-// KELVAST_FAULTS=<seed>:<n>, it runs every input with one call in n
-// failing, seeded from the input, so that an input replays.
+// sizes callers give, so that a write past one is caught. With
+// KELVAST_FAULTS=<seed>:<n>, one call in n fails, seeded from each input.
 #include "kelvast.h"
 #include "wildcard.h"
 
@@ -80,8 +79,7 @@ std::string SomeText(FuzzedDataProvider& in) {
         static const char* const kTexts[] = {"C:*",     "c:A*", "3:*",  "NETWORK:*", "C:AREA",
                                              "3:area2", "*",    "?B*",  "C:",        ":",
                                              "",        "Q:*",  "C:?*?"};
-        // A network name that leaves an area buffer room for its colon alone.
-        const std::string longName(255, 'N');
+        const std::string longName(255, 'N'); // an area buffer holds it and ':'
         const size_t i = in.ConsumeIntegralInRange<size_t>(0, 14);
         return i < 13 ? kTexts[i] : i == 13 ? longName : longName + ":*";
     }
@@ -166,14 +164,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
-    if (g_faultOneIn) {
-        // A setting seeds the stand-in when it first sees it: show it none
-        // in between, so that an input's seed starts its sequence afresh.
+    if (g_faultOneIn) { // the setting off for one call, so that the next one seeds afresh
         setenv("KELVAST_FAULTS", "", 1);
         at_connect_to_network();
-        const std::string setting =
-            std::to_string(in.ConsumeIntegral<uint32_t>()) + ":" + std::to_string(g_faultOneIn);
-        setenv("KELVAST_FAULTS", setting.c_str(), 1);
+        setenv("KELVAST_FAULTS",
+               (std::to_string(in.ConsumeIntegral<uint32_t>()) + ":" + std::to_string(g_faultOneIn))
+                   .c_str(),
+               1);
     }
     const std::string pattern = in.ConsumeRandomLengthString(64).c_str();
     const std::string name = in.ConsumeRandomLengthString(64).c_str();

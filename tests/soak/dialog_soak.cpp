@@ -9,8 +9,7 @@
 // picks, views, selections, files coming and going, OK or Cancel), checking
 // after each that the count shows the rows, and after OK that the caller
 // got the selected names. A failure prints its seed, which replays it.
-// --faults n has the stand-in storage fail one call in n, seeded with the
-// user's seed (KELVAST_FAULTS).
+// --faults n: the stand-in fails one call in n, seeded with the user's seed.
 #include "afxstr.h"
 #include "lookup_driver.h"
 #include "tavorin.h"
@@ -351,21 +350,18 @@ int RunRandomUsers(int argc, char** argv, const std::string& root) {
     }
     bool ok = true;
     for (unsigned seed : seeds) {
-        // A user run alone meets what one after others meets: a fresh store,
-        // the connection made, and the stand-in seeded anew (it sees the
-        // setting off before it sees this one).
+        // Alone or after others, a user meets a fresh store, the connection
+        // made and the stand-in seeded anew (it saw the setting off).
         _putenv_s("KELVAST_FAULTS", "");
         RemoveStore(root);
         MakeStore();
         CountAreas("C:");
-        const std::string setting =
-            faults > 0 ? std::to_string(seed) + ":" + std::to_string(faults) : "";
         if (faults > 0)
-            _putenv_s("KELVAST_FAULTS", setting.c_str());
+            _putenv_s("KELVAST_FAULTS",
+                      (std::to_string(seed) + ":" + std::to_string(faults)).c_str());
         const double start = Seconds();
         const bool passed = RandomUser(seed, root, faults).Run(actions);
-        std::printf("seed %u: %d actions%s%s %s in %.1f s\n", seed, actions,
-                    faults > 0 ? ", KELVAST_FAULTS=" : "", setting.c_str(),
+        std::printf("seed %u --faults %d: %d actions %s in %.1f s\n", seed, faults, actions,
                     passed ? "passed" : "FAILED", Seconds() - start);
         std::fflush(stdout);
         ok = ok && passed;
