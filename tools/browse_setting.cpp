@@ -64,4 +64,8 @@ void PrintSetting(const Options& o) {
     std::fprintf(stderr, "device walk flags: 0x%02x (%s)\n", static_cast<unsigned>(o.flags),
                  LookupFlagNames(o.flags).c_str());
     std::fprintf(stderr, "item name pattern: %s\n", o.pattern.c_str());
+    // A short listing may be the stand-in failing on purpose: its setting
+    // replays the same failures.
+    if (const char* faults = std::getenv("KELVAST_FAULTS"); faults && *faults)
+        std::fprintf(stderr, "storage faults (stand-in, from KELVAST_FAULTS): %s\n", faults);
 }

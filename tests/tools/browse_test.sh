@@ -138,6 +138,8 @@ for setting in 1:4 2:4 3:4 9:1; do
     printf '%s\n' "$out" | grep -q '^  3:' && fail "faults $setting: 3: offered: $out"
 done
 [ "$rc" = 1 ] && ! printf '%s' "$out" | grep -q NETWORK || fail "every call failing: exit $rc: $out"
+KELVAST_FAULTS=9:1 run -v --device C:
+printf '%s' "$err" | grep -qF 'KELVAST_FAULTS): 9:1' || fail "-v: no fault setting: $err"
 
 [ $failures = 0 ] && echo "all browse tool checks passed"
 [ $failures = 0 ]
