@@ -5,7 +5,7 @@ REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Debian packages the build, the tests and the demo need.
 TAVORIN_PACKAGES="cmake make g++ gcc googletest libbenchmark-dev clang libclang-rt-14-dev valgrind
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 xvfb xauth imagemagick
-  x11-utils zip procps clang-format lld llvm python3 pkgconf"
+  x11-utils zip procps fonts-wine clang-format lld llvm python3 pkgconf"
 
 # Packing, signing and checking the packages (scripts/package, scripts/deb-check).
 TAVORIN_PACKAGES+=" osslsigncode openssl dpkg-dev file jq unzip"
@@ -91,6 +91,16 @@ prepare_wine() {
         timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         timeout 60 wineserver -w
         touch "$WINEPREFIX/.tavorin-unmanaged"
+    fi
+    # Wine draws caption buttons, scroll arrows and check marks as letters
+    # of its Marlett font (the close box is an "r"). This Wine reads fonts
+    # from the prefix's Fonts folder and from fontconfig, never from
+    # /usr/share/wine/fonts where fonts-wine puts them, and wineboot copies
+    # none. Only Marlett: Wine's Tahoma would change the dialog font.
+    if [ ! -f "$WINEPREFIX/.tavorin-marlett" ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
+            { log "could not install Wine's Marlett font (package fonts-wine)"; return 1; }
+        touch "$WINEPREFIX/.tavorin-marlett"
     fi
 }
 stop_wine() { timeout 30 wineserver -k 2>/dev/null; true; }
