@@ -150,12 +150,52 @@ void LookupWindow::PostChar(char c) const {
     PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
+namespace {
+
+// The dialog's thread waits inside this hook, between two messages, where
+// it holds nothing of the window system's: suspending the thread instead
+// could stop it in the middle of a paint, holding what posting a key needs.
+struct HoldGate {
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+UINT HoldMessage() {
+    static const UINT message = RegisterWindowMessageA("LookupWindow.Hold");
+    return message;
+}
+
+LRESULT CALLBACK HoldHook(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT& sent = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent.message == HoldMessage()) {
+        const HoldGate& gate = *reinterpret_cast<const HoldGate*>(sent.lParam);
+        SetEvent(gate.held);
+        WaitForSingleObject(gate.release, 30000);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
 void LookupWindow::Hold(const std::function<void()>& input) const {
-    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, m_threadId);
-    SuspendThread(thread);
+    HoldGate* gate = new HoldGate;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, HoldHook, nullptr, m_threadId);
+    SendNotifyMessageA(m_hDlg, HoldMessage(), 0, reinterpret_cast<LPARAM>(gate));
+    const bool held = hook && WaitForSingleObject(gate->held, 10000) == WAIT_OBJECT_0;
+    if (!held)
+        DriverFailure("the dialog's thread could not be held for typed-ahead input");
     input();
-    ResumeThread(thread);
-    CloseHandle(thread);
+    SetEvent(gate->release);
+    if (hook)
+        UnhookWindowsHookEx(hook);
+    if (!held)
+        return; // the hook may still run with the gate: it stays
+    // The hook reads the gate until its wait ends; the thread answering a
+    // message sent after it shows that it has.
+    Send(m_hDlg, WM_NULL);
+    CloseHandle(gate->held);
+    CloseHandle(gate->release);
+    delete gate;
 }
 
 bool LookupWindow::WaitClosed(DWORD ms) const {
