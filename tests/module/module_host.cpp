@@ -69,15 +69,8 @@ BOOL CALLBACK ReportChild(HWND hwnd, LPARAM) {
 void ReadDialog(const LookupWindow& w) {
     std::fprintf(g_report, "dialog caption %s\n", w.Text(w.Dialog()).c_str());
     EnumChildWindows(w.Dialog(), ReportChild, 0);
-    for (int i = 0; i < 4; ++i) {
-        char title[64] = "";
-        LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT;
-        column.pszText = title;
-        column.cchTextMax = sizeof title;
-        w.Send(w.Item(IDC_ITEM_LIST), LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-        std::fprintf(g_report, "dialog column %s\n", title);
-    }
+    for (const std::string& title : w.Columns())
+        std::fprintf(g_report, "dialog column %s\n", title.c_str());
     // The tooltip texts as the toolbar asks for them: a string number and
     // the library to load it from.
     for (UINT id : {ID_SET_DETAILS, ID_SET_LIST}) {

@@ -46,6 +46,20 @@ std::string LookupWindow::Selection(int comboId) const {
     return sel < 0 ? "" : EntryText(comboId, sel);
 }
 
+std::vector<std::string> LookupWindow::Columns() const {
+    std::vector<std::string> titles;
+    for (int i = 0;; ++i) {
+        char title[64] = "";
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT;
+        column.pszText = title;
+        column.cchTextMax = sizeof title;
+        if (!Send(Item(IDC_ITEM_LIST), LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)))
+            return titles;
+        titles.push_back(title);
+    }
+}
+
 std::vector<Row> LookupWindow::Rows() const {
     std::vector<Row> rows;
     HWND hList = Item(IDC_ITEM_LIST);

@@ -33,7 +33,8 @@ class LookupWindow {
     std::vector<std::string> Entries(int comboId) const;
     std::string Selection(int comboId) const; // "" when none is selected
     std::vector<Row> Rows() const;
-    std::vector<std::string> Names() const; // column 0 of Rows()
+    std::vector<std::string> Names() const;   // column 0 of Rows()
+    std::vector<std::string> Columns() const; // the item list's column titles
     std::vector<int> SelectedRows() const;
     HWND Focus() const;
     LONG ListStyle() const;
