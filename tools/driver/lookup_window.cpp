@@ -172,6 +172,7 @@ namespace {
 struct HoldGate {
     HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr); // the hook reads it no more
 };
 
 UINT HoldMessage() {
@@ -185,6 +186,7 @@ LRESULT CALLBACK HoldHook(int code, WPARAM wParam, LPARAM lParam) {
         const HoldGate& gate = *reinterpret_cast<const HoldGate*>(sent.lParam);
         SetEvent(gate.held);
         WaitForSingleObject(gate.release, 30000);
+        SetEvent(gate.done);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -202,13 +204,12 @@ void LookupWindow::Hold(const std::function<void()>& input) const {
     SetEvent(gate->release);
     if (hook)
         UnhookWindowsHookEx(hook);
-    if (!held)
+    // The hook reads the gate until its wait ends. The keys may close the
+    // dialog at once: a message sent to it would find no window.
+    if (!held || WaitForSingleObject(gate->done, 40000) != WAIT_OBJECT_0)
         return; // the hook may still run with the gate: it stays
-    // The hook reads the gate until its wait ends; the thread answering a
-    // message sent after it shows that it has.
-    Send(m_hDlg, WM_NULL);
-    CloseHandle(gate->held);
-    CloseHandle(gate->release);
+    for (HANDLE h : {gate->held, gate->release, gate->done})
+        CloseHandle(h);
     delete gate;
 }
 
