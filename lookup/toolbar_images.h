@@ -8,8 +8,17 @@
 
 // Makes images hold the two view images sized for dpi, from hResources: the
 // larger bitmap when it has one and the size calls for it, else its bitmap
-// of 16 x 16 images, scaled. False, images empty, without either.
+// of 16 x 16 images, scaled. Their colours are mapped to the colour scheme
+// in force as a toolbar maps the bitmap it loads itself, or drawn in the
+// scheme's text colour where ViewImagesNeedSchemeColours. False, images
+// empty, without either bitmap.
 bool CreateViewImages(CImageList& images, HINSTANCE hResources, UINT dpi);
+
+// Whether the colour scheme in force hides the view images' own colours
+// (a high-contrast scheme): the system says so, or the images' pixels would
+// not stand out from the button face at 4.5 : 1, for at least three of
+// each image's four.
+bool ViewImagesNeedSchemeColours(HINSTANCE hResources);
 
 // The size of a button that holds one of those images, at dpi.
 SIZE ViewButtonSize(UINT dpi);
