@@ -81,11 +81,6 @@ double Luminance(COLORREF c) {
            0.0722 * linear(GetBValue(c));
 }
 
-double Contrast(COLORREF a, COLORREF b) {
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // The colours a toolbar gives the standard ones of a bitmap it loads
 // itself (CreateMappedBitmap's defaults); every other colour stays.
 COLORREF ToolbarColour(COLORREF c) {
@@ -127,7 +122,7 @@ bool NeedsSchemeColours(const Pixels& pixels) {
                 if (c == face)
                     continue;
                 ++drawn;
-                readable += Contrast(c, face) >= kReadableContrast;
+                readable += ColourContrast(c, face) >= kReadableContrast;
             }
         if (readable * 4 < drawn * 3)
             return true;
@@ -209,4 +204,9 @@ SIZE ViewButtonSize(UINT dpi) {
 bool ViewImagesNeedSchemeColours(HINSTANCE hResources) {
     const Pixels pixels = ReadBitmap(hResources, IDB_VIEW_BUTTONS);
     return !pixels.colours.empty() && NeedsSchemeColours(pixels);
+}
+
+double ColourContrast(COLORREF a, COLORREF b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }

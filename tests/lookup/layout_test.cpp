@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -191,6 +193,7 @@ TEST_F(LookupTest, OpensWithTheControlsOfTheTemplate) {
                       (want.style | virtualList) & kept);
             EXPECT_TRUE(IsWindowEnabled(hCtl));
         }
+        EXPECT_EQ(w.Text(IDC_ITEM_LIST), "Items") << "a screen reader's name, not the template's";
         EXPECT_EQ(w.ListStyle() & LVS_TYPEMASK, LVS_LIST) << "opens in list view";
         EXPECT_EQ(w.Focus(), w.Item(IDC_ITEM_NAME)) << "focus in the item name edit";
     });
@@ -407,6 +410,92 @@ TEST_F(LookupTest, ToolbarButtonsAtTheDisplaysDpi) {
     });
 }
 
+// A per-monitor-aware host's dialog moved to a monitor of half as many dots
+// again, and back.
+TEST_F(LookupTest, ColumnsButtonsImagesAndWindowFollowAMoveToAnotherDpi) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        const int dpi = ScreenDpi();
+        w.Command(ID_SET_DETAILS);
+        HWND hBar = w.Item(IDC_TOOLBAR);
+        RECT first;
+        GetWindowRect(w.Dialog(), &first);
+        for (int to : {dpi * 3 / 2, dpi}) {
+            SCOPED_TRACE("moved to " + std::to_string(to) + " dpi");
+            RECT suggested = first;
+            suggested.right = first.left + MulDiv(first.right - first.left, to, dpi);
+            suggested.bottom = first.top + MulDiv(first.bottom - first.top, to, dpi);
+            w.Send(w.Dialog(), WM_DPICHANGED, MAKEWPARAM(to, to),
+                   reinterpret_cast<LPARAM>(&suggested));
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(w.Send(w.Item(IDC_ITEM_LIST), LVM_GETCOLUMNWIDTH, i),
+                          MulDiv(100, to, 96));
+            EXPECT_EQ(w.Send(hBar, TB_GETBUTTONSIZE),
+                      MAKELONG(MulDiv(23, to, 96), MulDiv(22, to, 96)));
+            int cx = 0, cy = 0;
+            ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(w.Send(hBar, TB_GETIMAGELIST)), &cx,
+                                  &cy);
+            EXPECT_EQ(cx, MulDiv(16, to, 96));
+            EXPECT_EQ(cy, MulDiv(15, to, 96));
+            RECT now;
+            GetWindowRect(w.Dialog(), &now);
+            EXPECT_TRUE(EqualRect(&now, &suggested));
+        }
+    });
+}
+
+// Alt and a label's key, typed anywhere, put the focus on the control after
+// the label (a combo box's edit, for the data type).
+TEST_F(LookupTest, AltWithALabelsKeyFocusesItsControl) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        for (const auto& key : {std::make_pair('l', IDC_DEVICE), std::make_pair('d', IDC_DATA_TYPE),
+                                std::make_pair('n', IDC_ITEM_NAME)}) {
+            PostMessageA(w.Focus(), WM_SYSCHAR, static_cast<WPARAM>(key.first), 1 << 29);
+            EXPECT_TRUE(WaitUntil([&] {
+                return w.Focus() == w.Item(key.second) || IsChild(w.Item(key.second), w.Focus());
+            })) << "Alt+"
+                << key.first;
+        }
+    });
+}
+
+// The view images in the standard scheme, in a high-contrast one switched
+// to while the dialog is open (most of each glyph's pixels stand out from
+// the black face at 4.5 : 1), and back exactly as they were.
+TEST_F(LookupTest, ViewImagesStandOutInAHighContrastSchemeAndComeBack) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        HWND hBar = w.Item(IDC_TOOLBAR);
+        RECT bar;
+        GetWindowRect(hBar, &bar);
+        const ScreenPicture standard(bar);
+        {
+            HighContrastColours scheme;
+            RedrawWindow(w.Dialog(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            const ScreenPicture contrast(bar);
+            for (int i = 0; i < 2; ++i) {
+                RECT button = {};
+                w.Send(hBar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&button));
+                int drawn = 0, readable = 0;
+                for (LONG y = bar.top + button.top + 3; y < bar.top + button.bottom - 3; ++y)
+                    for (LONG x = bar.left + button.left + 3; x < bar.left + button.right - 3;
+                         ++x) {
+                        const COLORREF c = contrast.At(x, y);
+                        drawn += c != RGB(0, 0, 0);
+                        readable += ColourContrast(c, RGB(0, 0, 0)) >= 4.5;
+                    }
+                EXPECT_GT(drawn, 20) << "button " << i;
+                EXPECT_GE(readable * 10, drawn * 9) << "button " << i;
+            }
+        }
+        RedrawWindow(w.Dialog(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        EXPECT_TRUE(ScreenPicture(bar) == standard);
+    });
+}
+
 // The images at 192 dpi, from the module and from a library that has only
 // bitmap 134, drawn on white: a dash of the details image in both, and the
 // column divider only the larger image has.
@@ -451,6 +540,9 @@ TEST_F(LookupTest, HoldOpenForScreenshot) {
     const std::string ready = std::string(dir) + "\\ready";
     const std::string done = std::string(dir) + "\\done";
     fake_add_item("C:PATTERNS", kTypeMarker, "ABX-SLEEVE", 40960, kAfternoon);
+    std::unique_ptr<HighContrastColours> scheme;
+    if (getenv("TAVORIN_SCREENSHOT_HIGH_CONTRAST"))
+        scheme.reset(new HighContrastColours);
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     LookupItem(b, "", kAllFlags, [&](const LookupWindow& w) {
         w.Command(ID_SET_DETAILS);
