@@ -9,10 +9,8 @@
 
 namespace {
 
-// What a toolbar shows when it is given no sizes: 16 x 15 pixels of each
-// image, in buttons of 23 x 22.
-const int kImageWidth = 16;
-const int kImageHeight = 15;
+// A toolbar given no sizes shows its images (kViewImageSize) in buttons of
+// 23 x 22.
 const int kButtonWidth = 23;
 const int kButtonHeight = 22;
 const int kImageCount = 2;
@@ -130,14 +128,15 @@ bool NeedsSchemeColours(const Pixels& pixels) {
     return false;
 }
 
-// Both images of hSource, cut to the toolbar's 16:15 proportion and each
-// stretched on its own (so that neither bleeds into the other) to cx x cy.
-HBITMAP ScaleImages(HBITMAP hSource, int cx, int cy) {
+// Both images of hSource, cut to the proportion of base and each stretched
+// on its own (so that neither bleeds into the other) to cx x cy.
+HBITMAP ScaleImages(HBITMAP hSource, SIZE base, int cx, int cy) {
     BITMAP source = {};
     if (!::GetObjectA(hSource, sizeof source, &source))
         return nullptr;
     const int sourceWidth = source.bmWidth / kImageCount;
-    const int sourceHeight = MulDiv(sourceWidth, kImageHeight, kImageWidth);
+    const int sourceHeight =
+        std::min(static_cast<int>(source.bmHeight), MulDiv(sourceWidth, base.cy, base.cx));
 
     HDC hScreen = ::GetDC(nullptr);
     HBITMAP hScaled = ::CreateCompatibleBitmap(hScreen, cx * kImageCount, cy);
@@ -167,16 +166,16 @@ HBITMAP ScaleImages(HBITMAP hSource, int cx, int cy) {
 
 } // namespace
 
-bool CreateViewImages(CImageList& images, HINSTANCE hResources, UINT dpi) {
+bool CreateViewImages(CImageList& images, HINSTANCE hResources, UINT dpi, SIZE base) {
     images.DeleteImageList();
-    const int cx = ScaleToDpi(kImageWidth, dpi);
-    const int cy = ScaleToDpi(kImageHeight, dpi);
+    const int cx = ScaleToDpi(base.cx, dpi);
+    const int cy = ScaleToDpi(base.cy, dpi);
     // Shrinking the larger images keeps more of their strokes than
     // enlarging the small ones; a localised library made before the larger
     // images existed has only the small ones.
     const bool large =
-        cx > kImageWidth && ::FindResourceA(hResources, MAKEINTRESOURCEA(IDB_VIEW_BUTTONS_LARGE),
-                                            MAKEINTRESOURCEA(2)) != nullptr;
+        cx > base.cx && ::FindResourceA(hResources, MAKEINTRESOURCEA(IDB_VIEW_BUTTONS_LARGE),
+                                        MAKEINTRESOURCEA(2)) != nullptr;
     // Light grey becomes the button face and is then left out by the mask.
     Pixels pixels = ReadBitmap(hResources, large ? IDB_VIEW_BUTTONS_LARGE : IDB_VIEW_BUTTONS);
     if (pixels.colours.empty())
@@ -187,7 +186,7 @@ bool CreateViewImages(CImageList& images, HINSTANCE hResources, UINT dpi) {
     HBITMAP hSource = MakeBitmap(pixels);
     if (!hSource)
         return false;
-    HBITMAP hScaled = ScaleImages(hSource, cx, cy);
+    HBITMAP hScaled = ScaleImages(hSource, base, cx, cy);
     ::DeleteObject(hSource);
     if (!hScaled)
         return false;

@@ -1,6 +1,6 @@
 // The view toolbar's two images and its button size at a display's dots
 // per inch, both in the proportions of the 16 x 15 images in 23 x 22
-// buttons that a toolbar has by default.
+// buttons that a toolbar has by default on Windows.
 #ifndef LOOKUP_TOOLBAR_IMAGES_H
 #define LOOKUP_TOOLBAR_IMAGES_H
 
@@ -11,8 +11,12 @@
 // of 16 x 16 images, scaled. Their colours are mapped to the colour scheme
 // in force as a toolbar maps the bitmap it loads itself, or drawn in the
 // scheme's text colour where ViewImagesNeedSchemeColours. False, images
-// empty, without either bitmap.
-bool CreateViewImages(CImageList& images, HINSTANCE hResources, UINT dpi);
+// empty, without either bitmap. base is the images' size at 96 dpi: a
+// toolbar's own (Wine's are 16 x 16) where the images must match those it
+// loaded itself.
+const SIZE kViewImageSize = {16, 15};
+bool CreateViewImages(CImageList& images, HINSTANCE hResources, UINT dpi,
+                      SIZE base = kViewImageSize);
 
 // Whether the colour scheme in force hides the view images' own colours
 // (a high-contrast scheme): the system says so, or the images' pixels would

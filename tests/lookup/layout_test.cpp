@@ -411,15 +411,25 @@ TEST_F(LookupTest, ToolbarButtonsAtTheDisplaysDpi) {
 }
 
 // A per-monitor-aware host's dialog moved to a monitor of half as many dots
-// again, and back.
+// again, and back, where everything is as it was.
 TEST_F(LookupTest, ColumnsButtonsImagesAndWindowFollowAMoveToAnotherDpi) {
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
         const int dpi = ScreenDpi();
         w.Command(ID_SET_DETAILS);
         HWND hBar = w.Item(IDC_TOOLBAR);
-        RECT first;
+        auto imageSize = [&] {
+            SIZE size = {};
+            ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(w.Send(hBar, TB_GETIMAGELIST)),
+                                  reinterpret_cast<int*>(&size.cx),
+                                  reinterpret_cast<int*>(&size.cy));
+            return size;
+        };
+        const SIZE image = imageSize();
+        RECT first, bar;
         GetWindowRect(w.Dialog(), &first);
+        GetWindowRect(hBar, &bar);
+        const ScreenPicture before(bar);
         for (int to : {dpi * 3 / 2, dpi}) {
             SCOPED_TRACE("moved to " + std::to_string(to) + " dpi");
             RECT suggested = first;
@@ -432,15 +442,15 @@ TEST_F(LookupTest, ColumnsButtonsImagesAndWindowFollowAMoveToAnotherDpi) {
                           MulDiv(100, to, 96));
             EXPECT_EQ(w.Send(hBar, TB_GETBUTTONSIZE),
                       MAKELONG(MulDiv(23, to, 96), MulDiv(22, to, 96)));
-            int cx = 0, cy = 0;
-            ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(w.Send(hBar, TB_GETIMAGELIST)), &cx,
-                                  &cy);
-            EXPECT_EQ(cx, MulDiv(16, to, 96));
-            EXPECT_EQ(cy, MulDiv(15, to, 96));
+            EXPECT_EQ(imageSize().cx, MulDiv(image.cx, to, dpi));
+            EXPECT_EQ(imageSize().cy, MulDiv(image.cy, to, dpi));
             RECT now;
             GetWindowRect(w.Dialog(), &now);
             EXPECT_TRUE(EqualRect(&now, &suggested));
         }
+        RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        w.Send(hBar, WM_NULL);
+        EXPECT_TRUE(ScreenPicture(bar) == before) << "the toolbar as it was";
     });
 }
 
