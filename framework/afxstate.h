@@ -44,8 +44,6 @@ class AFX_MAINTAIN_STATE2 {
     AFX_MODULE_STATE* m_pPrevState;
 };
 
-#define AFX_MANAGE_STATE2(p) AFX_MAINTAIN_STATE2 _ctlState(p)
-
 // Copies string resource nID of the current module state's resource source
 // into rText and answers true; leaves rText as it was when there is no such
 // string.

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <cassert>
 #include <exception>
 
@@ -22,35 +23,66 @@ class CObject {
 class CCmdTarget;
 
 // Handler signatures, one per kind of entry:
-//   WM_COMMAND: void OnSomething();
-//   WM_NOTIFY:  void OnSomething(NMHDR* pNMHDR, LRESULT* pResult);
-//           or  void OnSomething(NMLVDISPINFOA& info, LRESULT* pResult);
-//               with the structure the notification carries, cast once here.
-typedef void (CCmdTarget::*AFX_PCMD)();
-typedef void (*AFX_PNOTIFY)(CCmdTarget* pTarget, NMHDR* pNMHDR, LRESULT* pResult);
+//   ON_COMMAND, ON_EN_CHANGE, ON_CBN_...:  void OnSomething();
+//   ON_NOTIFY, ON_NOTIFY_RANGE:  void OnSomething(NMHDR* pNMHDR, LRESULT* pResult);
+//                            or  void OnSomething(NMLVDISPINFOA& info, LRESULT* pResult);
+//                                with the structure the notification carries, cast once here.
+//   ON_MESSAGE:        LRESULT OnSomething(WPARAM wParam, LPARAM lParam);
+//   ON_WM_TIMER:       void OnTimer(UINT_PTR nIDEvent);
+//   ON_CHILD_MESSAGE:  BOOL OnSomething(WPARAM wParam, LPARAM lParam);
+//                      a message on its way to a child control; TRUE when
+//                      the handler took it and the control must not see it.
+typedef LRESULT (*AFX_PMSG)(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam);
 
-template <class TClass>
-void AfxCallNotify(void (TClass::*pfn)(NMHDR*, LRESULT*), CCmdTarget* pTarget, NMHDR* pNMHDR,
-                   LRESULT* pResult) {
-    (static_cast<TClass*>(pTarget)->*pfn)(pNMHDR, pResult);
+template <class TClass> void AfxCall(void (TClass::*pfn)(), CCmdTarget* pTarget, WPARAM, LPARAM) {
+    (static_cast<TClass*>(pTarget)->*pfn)();
 }
 template <class TClass, class TNotify>
-void AfxCallNotify(void (TClass::*pfn)(TNotify&, LRESULT*), CCmdTarget* pTarget, NMHDR* pNMHDR,
-                   LRESULT* pResult) {
-    (static_cast<TClass*>(pTarget)->*pfn)(*reinterpret_cast<TNotify*>(pNMHDR), pResult);
+LRESULT AfxCallNotify(void (TClass::*pfn)(TNotify&, LRESULT*), CCmdTarget* pTarget, LPARAM lParam) {
+    LRESULT lResult = 0;
+    (static_cast<TClass*>(pTarget)->*pfn)(*reinterpret_cast<TNotify*>(lParam), &lResult);
+    return lResult;
 }
-// One function per notification handler, so that the table holds plain
-// pointers whatever structure the handler takes.
-template <auto pfn> void AfxNotifyThunk(CCmdTarget* pTarget, NMHDR* pNMHDR, LRESULT* pResult) {
-    AfxCallNotify(pfn, pTarget, pNMHDR, pResult);
+template <class TClass>
+LRESULT AfxCallNotify(void (TClass::*pfn)(NMHDR*, LRESULT*), CCmdTarget* pTarget, LPARAM lParam) {
+    LRESULT lResult = 0;
+    (static_cast<TClass*>(pTarget)->*pfn)(reinterpret_cast<NMHDR*>(lParam), &lResult);
+    return lResult;
+}
+template <class TClass, class TResult, class TFirst>
+LRESULT AfxCallMessage(TResult (TClass::*pfn)(TFirst, LPARAM), CCmdTarget* pTarget, WPARAM wParam,
+                       LPARAM lParam) {
+    return static_cast<LRESULT>(
+        (static_cast<TClass*>(pTarget)->*pfn)(static_cast<TFirst>(wParam), lParam));
+}
+template <class TClass>
+LRESULT AfxCallMessage(void (TClass::*pfn)(UINT_PTR), CCmdTarget* pTarget, WPARAM wParam, LPARAM) {
+    (static_cast<TClass*>(pTarget)->*pfn)(static_cast<UINT_PTR>(wParam));
+    return 0;
 }
 
+// One function per handler, so that the table holds plain pointers
+// whatever the handler takes.
+template <auto pfn> LRESULT AfxCommandThunk(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam) {
+    AfxCall(pfn, pTarget, wParam, lParam);
+    return 0;
+}
+template <auto pfn> LRESULT AfxNotifyThunk(CCmdTarget* pTarget, WPARAM, LPARAM lParam) {
+    return AfxCallNotify(pfn, pTarget, lParam);
+}
+template <auto pfn> LRESULT AfxMessageThunk(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam) {
+    return AfxCallMessage(pfn, pTarget, wParam, lParam);
+}
+
+// nCode of the entries for messages on their way to a child control.
+const UINT AFX_CHILD_MESSAGE = 0xFFFFFFFF;
+
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage; // WM_COMMAND or WM_NOTIFY; 0 ends the table
-    UINT nCode;    // notification code
-    UINT nID;      // control or command id
-    AFX_PCMD pfnCommand;
-    AFX_PNOTIFY pfnNotify;
+    UINT nMessage; // 0 ends the table
+    UINT nCode;    // notification code; AFX_CHILD_MESSAGE for a child's message
+    UINT nID;      // control or command id, first of a range
+    UINT nLastID;  // last id of the range
+    AFX_PMSG pfn;
 };
 
 struct AFX_MSGMAP {
@@ -75,37 +107,41 @@ struct AFX_MSGMAP {
         static const AFX_MSGMAP_ENTRY entries[] = {
 
 #define END_MESSAGE_MAP()                                                                          \
-    { 0, 0, 0, nullptr, nullptr }                                                                  \
+    { 0, 0, 0, 0, nullptr }                                                                        \
     }                                                                                              \
     ;                                                                                              \
     static const AFX_MSGMAP map = {TheBaseClass::GetThisMessageMap(), entries};                    \
     return &map;                                                                                   \
     }
 
+#define AFX_ENTRY(message, code, id, lastId, thunk, memberFxn)                                     \
+    {static_cast<UINT>(message), static_cast<UINT>(code), static_cast<UINT>(id),                   \
+     static_cast<UINT>(lastId), &thunk<&ThisClass::memberFxn>},
 #define ON_COMMAND_CODE(code, id, memberFxn)                                                       \
-    {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id),                                   \
-     static_cast<AFX_PCMD>(&ThisClass::memberFxn), nullptr},
+    AFX_ENTRY(WM_COMMAND, code, id, id, AfxCommandThunk, memberFxn)
 #define ON_COMMAND(id, memberFxn) ON_COMMAND_CODE(0, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_COMMAND_CODE(EN_CHANGE, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_COMMAND_CODE(CBN_SELCHANGE, id, memberFxn)
 #define ON_CBN_SELENDOK(id, memberFxn) ON_COMMAND_CODE(CBN_SELENDOK, id, memberFxn)
-#define ON_NOTIFY(code, id, memberFxn)                                                             \
-    {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), nullptr,                           \
-     &AfxNotifyThunk<&ThisClass::memberFxn>},
+#define ON_NOTIFY(code, id, memberFxn) AFX_ENTRY(WM_NOTIFY, code, id, id, AfxNotifyThunk, memberFxn)
+#define ON_NOTIFY_RANGE(code, id, lastId, memberFxn)                                               \
+    AFX_ENTRY(WM_NOTIFY, code, id, lastId, AfxNotifyThunk, memberFxn)
+#define ON_MESSAGE(message, memberFxn) AFX_ENTRY(message, 0, 0, 0, AfxMessageThunk, memberFxn)
+#define ON_WM_TIMER() AFX_ENTRY(WM_TIMER, 0, 0, 0, AfxMessageThunk, OnTimer)
+#define ON_CHILD_MESSAGE(message, id, memberFxn)                                                   \
+    AFX_ENTRY(message, AFX_CHILD_MESSAGE, id, id, AfxMessageThunk, memberFxn)
 
 class CCmdTarget : public CObject {
   public:
     // Runs the first entry of this class's map, then of its bases' maps,
-    // whose message, code and id all match; false when none does.
-    bool DispatchCommand(UINT nCode, UINT nID);
-    bool DispatchNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    // whose message and code match and whose id range holds nID; false
+    // when none does. *pResult is the handler's answer.
+    bool Dispatch(UINT nMessage, UINT nCode, UINT nID, WPARAM wParam, LPARAM lParam,
+                  LRESULT* pResult);
 
   protected:
     virtual const AFX_MSGMAP* GetMessageMap() const { return GetThisMessageMap(); }
     static const AFX_MSGMAP* GetThisMessageMap();
-
-  private:
-    const AFX_MSGMAP_ENTRY* FindEntry(UINT nMessage, UINT nCode, UINT nID) const;
 };
 
 // A window handle with the operations the dialog uses. It does not own the
@@ -173,9 +209,6 @@ class CWnd : public CCmdTarget {
     BOOL RedrawWindow(const RECT* lpRectUpdate, HRGN hrgnUpdate, UINT nFlags) {
         return (assert(m_hWnd), ::RedrawWindow(m_hWnd, lpRectUpdate, hrgnUpdate, nFlags));
     }
-    void Invalidate(BOOL bErase = TRUE) {
-        (assert(m_hWnd), ::InvalidateRect(m_hWnd, nullptr, bErase));
-    }
     void SetRedraw(BOOL bRedraw = TRUE) { SendMessage(WM_SETREDRAW, bRedraw); }
     BOOL EnableWindow(BOOL bEnable = TRUE) {
         return (assert(m_hWnd), ::EnableWindow(m_hWnd, bEnable));
@@ -186,29 +219,12 @@ class CWnd : public CCmdTarget {
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return (assert(m_hWnd), ::DefWindowProcA(m_hWnd, message, wParam, lParam));
     }
-    // Sends this window WM_NOTIFY as if from one of its controls; answers
-    // the notification's result.
-    LRESULT SendNotify(NMHDR* pNMHDR) const {
-        return SendMessage(WM_NOTIFY, pNMHDR->idFrom, reinterpret_cast<LPARAM>(pNMHDR));
-    }
     // A timer of this window: WM_TIMER comes only when no other message
     // waits for the thread. KillTimer answers FALSE when none was set.
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
         return (assert(m_hWnd), ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr));
     }
     BOOL KillTimer(UINT_PTR nIDEvent) { return (assert(m_hWnd), ::KillTimer(m_hWnd, nIDEvent)); }
-    // Puts pfnSubclass in front of the window's own procedure until the
-    // window is destroyed.
-    BOOL SetWindowSubclass(SUBCLASSPROC pfnSubclass, UINT_PTR uIdSubclass, DWORD_PTR dwRefData) {
-        return (assert(m_hWnd), ::SetWindowSubclass(m_hWnd, pfnSubclass, uIdSubclass, dwRefData));
-    }
-
-  protected:
-    // WM_COMMAND through the message map; false when no entry took it.
-    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
-    // WM_NOTIFY through the message map; *pResult is the notification's answer.
-    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    virtual void OnTimer(UINT_PTR nIDEvent) { (void)nIDEvent; }
 };
 
 class CDataExchange {
@@ -243,6 +259,8 @@ class CDialog : public CWnd {
     }
 
   protected:
+    // Binds the controls (DoDataExchange) and puts the map's child-message
+    // entries in front of their children.
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
@@ -254,6 +272,13 @@ class CDialog : public CWnd {
     static HWND GetDefaultOwner();
     void CenterOverOwner();
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Where the map's child-message entries see their children's messages.
+    static LRESULT CALLBACK ChildProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR uIdSubclass, DWORD_PTR dwRefData);
+    void SubclassChildren();
+    // Runs a handler; an exception it raises ends the dialog (hWnd) and
+    // waits for DoModal.
+    template <class Handler> void Guard(HWND hWnd, Handler handler);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT m_nIDTemplate;
@@ -294,11 +319,8 @@ class CComboBox : public CWnd {
 
 class CListCtrl : public CWnd {
   public:
-    // Creates the list view window; CreateEx gives it an extended window
-    // style (WS_EX_...) too.
-    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
-        return CreateEx(0, dwStyle, rect, pParentWnd, nID);
-    }
+    // Creates the list view window with an extended window style
+    // (WS_EX_...) too.
     BOOL CreateEx(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
         return CWnd::CreateEx(dwExStyle, WC_LISTVIEWA, nullptr, dwStyle, rect, pParentWnd, nID);
     }
@@ -312,12 +334,10 @@ class CListCtrl : public CWnd {
         return static_cast<int>(
             SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
     }
-    BOOL GetItem(LVITEMA* pItem) const {
-        return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
-    }
-    BOOL SetItem(const LVITEMA* pItem) {
-        return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
-    }
+    // The text of row nItem, column nSubItem, cut to nLen bytes with its
+    // NUL; answers its length.
+    int GetItemText(int nItem, int nSubItem, char* lpszText, int nLen) const;
+    BOOL SetItemText(int nItem, int nSubItem, const char* lpszText);
     // Makes a virtual list (LVS_OWNERDATA) hold nItems rows; dwFlags
     // LVSICF_NOINVALIDATEALL keeps the rows shown, 0 repaints them all.
     BOOL SetItemCountEx(int nItems, DWORD dwFlags) {
@@ -356,6 +376,29 @@ class CListCtrl : public CWnd {
     // alone keeps the old view's layout (rows under the header, empty
     // cells) until something lays it out and repaints it.
     void ModifyViewStyle(DWORD dwRemove, DWORD dwAdd);
+    // Row nItem selected, focused and scrolled into view, and no other row
+    // selected.
+    void SelectOnly(int nItem);
+
+    // Holds the list's drawing while its rows are replaced, from before the
+    // old ones go until the new ones are counted; the list is painted once
+    // when the scope ends, scrolled to its first row.
+    class CRefill {
+      public:
+        explicit CRefill(CListCtrl& list);
+        ~CRefill();
+        CRefill(const CRefill&) = delete;
+        CRefill& operator=(const CRefill&) = delete;
+
+      private:
+        // Range, page and position of each scroll bar, and which show.
+        typedef std::array<int, 9> Bars;
+        static Bars ScrollBars(const CWnd& wnd);
+
+        CListCtrl& m_list;
+        const Bars m_bars;
+        const bool m_bShown;
+    };
 };
 
 // An image list that owns its handle: whatever holds it (a toolbar is given
@@ -425,13 +468,10 @@ class CToolBarCtrl : public CWnd {
 // around the module's life. There is no main window and no message loop.
 class CWinApp {
   public:
-    explicit CWinApp(const char* pszAppName = nullptr) : m_pszAppName(pszAppName) {}
+    CWinApp() = default;
     virtual ~CWinApp() = default;
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
-
-    // Attributes
-    const char* m_pszAppName;
 
     // Operations
     // Runs once at process attach with the module's state current; FALSE

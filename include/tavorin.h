@@ -42,7 +42,8 @@ typedef struct TAVORIN_LOOKUP {
     char* area;              // in: area to start on; out (LF_AREA): the chosen one
     unsigned int areaSize;   // bytes at area; 256 hold every area
     int type;                // in: item type code; out (LF_TYPE): the chosen one
-    const char* pattern;     // item name pattern, at most 23 characters
+    const char* pattern;     // item name pattern, at most 23 characters; its NUL
+                             // must come within 256 bytes, else it is refused
     int flags;               // LookupFlags
     // Out, on every answer once the size was accepted. On 1: the chosen item
     // names in list order, each with its NUL, then one more NUL
@@ -60,8 +61,8 @@ typedef struct TAVORIN_LOOKUP {
 
 // Why AtLookupItemList answered 0, in its error field (0: Cancel, or OK
 // with nothing chosen).
-// A pointer missing, a text not ended within its size, or an owner that is
-// no window: nothing opened.
+// A pointer missing, a text not ended within its size (256 bytes for the
+// pattern), or an owner that is no window: nothing opened.
 #define TAVORIN_LOOKUP_ERR_ARGUMENT 1
 // The dialog could not be made (no display, no template).
 #define TAVORIN_LOOKUP_ERR_DIALOG 2
@@ -111,8 +112,8 @@ TAVORIN_API char* ListNextItem(void);
 
 // The "Lookup" dialog (Windows). device, area and *type are the start values
 // and, as the flags ask, receive the values chosen; copies are unbounded:
-// device needs room for a device name, area for 255 characters, result for
-// 49 (each plus the NUL). Answer 1 when the user confirmed with at least one
+// device and area need room for 255 characters, result for 49 (each plus
+// the NUL; the dialog offers no longer device). Answer 1 when the user confirmed with at least one
 // item chosen, else 0 (Cancel, or a failure: then nothing is written).
 TAVORIN_API int AtLookupItem(char* device, char* area, int* type, const char* pattern, int flags,
                              char* result);

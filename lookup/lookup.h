@@ -6,6 +6,7 @@
 #include "afxwin.h"
 #include "item_rows.h"
 #include "resource.h"
+#include "typing_ahead.h"
 
 class CLookup : public CDialog {
   public:
@@ -17,18 +18,22 @@ class CLookup : public CDialog {
             CStringArray* results, CWnd* parent);
     ~CLookup() override;
 
+    // Runs the dialog; the names chosen with OK reach the results array
+    // only once the dialog has ended with IDOK, in one step that cannot
+    // fail, so that every other way out leaves the array as it was.
+    INT_PTR DoModal() override;
+
     // Attributes: the choice in force, read by the entry points once the
     // dialog has closed.
     const CString& GetDevice() const { return m_strDevice; }
     const CString& GetArea() const { return m_strArea; }
     int GetType() const { return m_nType; }
-    // The names OnOK collected, in row order: the caller's array or the
+    // The names chosen with OK, in row order: the caller's array or the
     // dialog's own.
     const CStringArray& GetResults() const { return *m_pResults; }
 
   protected:
     DECLARE_MESSAGE_MAP()
-    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -43,26 +48,33 @@ class CLookup : public CDialog {
     // The item name changed: refreshes as OnFilterChanged does, or, when
     // the user has typed further keys already, once they are handled.
     void OnItemNameChanged();
+    void OnTimer(UINT_PTR nIDEvent);
     // Up, Down, Page Up and Page Down in the item name field move the item
-    // list's selection; *pResult nonzero when the key was taken.
-    void OnItemNameKeyDown(NMHDR* pNMHDR, LRESULT* pResult);
+    // list's selection; TRUE when the key was taken.
+    BOOL OnItemNameKeyDown(UINT nChar, LPARAM lKeyData);
     // The selection those keys move shows in the colours of a focused list.
-    void OnCustomDrawItemList(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnTimer(UINT_PTR nIDEvent) override;
+    void OnCustomDrawItemList(NMLVCUSTOMDRAW& draw, LRESULT* pResult);
     void OnDblclkItemList(NMHDR* pNMHDR, LRESULT* pResult);
     // The virtual item list asks for a cell's text, and for the row whose
     // name begins with what the user typed into it.
     void OnGetDispInfo(NMLVDISPINFOA& info, LRESULT* pResult);
     void OnFindItem(NMLVFINDITEMA& find, LRESULT* pResult);
+    // The toolbar's tooltips ask for their texts.
+    void OnToolTipText(NMTTDISPINFOA& info, LRESULT* pResult);
 
   private:
+    // Set-up, once per run.
     void ReplaceItemListByVirtualList();
     bool ReplacePlaceholderByToolbar();
     void AddViewButtons(UINT dpi);
-    // Answers whether a refresh was waiting for typed keys; it no longer is.
-    bool DropDeferredRefresh();
-    void RunDeferredRefresh();
-    void SelectOnlyRow(int nRow);
+    void InsertColumns(UINT dpi);
+
+    // The refresh's parts, in the order in which they walk.
+    void FillDevices();
+    void FillAreas();
+    void FillTypes();
+    void FillItems();
+    void ShowRows();
 
     // The choice in force and the controls bound to the template, in the
     // fixed order in which they are constructed and destroyed.
@@ -81,7 +93,9 @@ class CLookup : public CDialog {
     CStatic m_staticCount;
     CComboBox m_cbArea;
 
-    CItemRows m_rows; // what the item list shows, in walk order
+    CItemRows m_rows;      // what the item list shows, in walk order
+    CStringArray m_chosen; // what OnOK collected, until the dialog has ended
+    CTypingAhead m_typingAhead;
     // The toolbar's images above 96 dpi; the toolbar does not free them.
     // The toolbar's window is gone when DoModal returns, long before this.
     CImageList m_viewImages;

@@ -34,10 +34,14 @@ bool ArgumentsPresent(const char* device, const char* area, const int* type, con
     return device && area && type && pattern && result;
 }
 
+// The bytes of a request's pattern that are read at most: the pattern
+// gives no size of its own.
+const unsigned int kPatternSize = 256;
+
 // A text that ends within the size its caller gave, so that reading it
-// never runs past the buffer.
+// never runs past the buffer (strnlen reads no further than the NUL).
 bool TextWithin(const char* text, unsigned int size) {
-    return text && size > 0 && std::memchr(text, '\0', size) != nullptr;
+    return text && size > 0 && strnlen(text, size) < size;
 }
 
 int Refuse(TAVORIN_LOOKUP& request, unsigned int error) {
@@ -100,8 +104,8 @@ int RunRequest(TAVORIN_LOOKUP& r) {
     return 1;
 }
 
-// The two C++ entry points: runs the dialog, whose OK writes the chosen
-// names into results (the dialog's own array when null), and when the user
+// The two C++ entry points: runs the dialog, which hands the names chosen
+// with OK to results (the dialog's own array when null), and when the user
 // confirmed with at least one item chosen hands back the choice and, when
 // result is given, the first name.
 int RunAndCopyBack(char* device, char* area, int* type, const char* pattern, int flags,
@@ -149,7 +153,8 @@ int AtLookupItemList(TAVORIN_LOOKUP* request) {
     r.error = 0;
     r.deviceNeeded = 0;
     r.areaNeeded = 0;
-    if (!TextWithin(r.device, r.deviceSize) || !TextWithin(r.area, r.areaSize) || !r.pattern ||
+    if (!TextWithin(r.device, r.deviceSize) || !TextWithin(r.area, r.areaSize) ||
+        !TextWithin(r.pattern, kPatternSize) ||
         (r.owner && !::IsWindow(static_cast<HWND>(r.owner))))
         return Refuse(r, TAVORIN_LOOKUP_ERR_ARGUMENT);
     try {

@@ -7,8 +7,6 @@
 
 class CTavorinApp : public CWinApp {
   public:
-    CTavorinApp() : CWinApp(nullptr) {}
-
     BOOL InitInstance() override;
 };
 

@@ -14,12 +14,86 @@ int CListCtrl::InsertItem(UINT nMask, int nItem, const char* lpszItem, UINT nSta
     return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+int CListCtrl::GetItemText(int nItem, int nSubItem, char* lpszText, int nLen) const {
+    LVITEMA item = {};
+    item.iSubItem = nSubItem;
+    item.pszText = lpszText;
+    item.cchTextMax = nLen;
+    return static_cast<int>(
+        SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* lpszText) {
+    LVITEMA item = {};
+    item.iSubItem = nSubItem;
+    item.pszText = const_cast<char*>(lpszText);
+    return static_cast<BOOL>(
+        SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+}
+
 void CListCtrl::ModifyViewStyle(DWORD dwRemove, DWORD dwAdd) {
     ModifyStyle(dwRemove, dwAdd);
     SetWindowPos(nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     RedrawWindow(nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void CListCtrl::SelectOnly(int nItem) {
+    // Some list views clear a virtual list's selection row by row: clear
+    // the one selected row alone where there is only one.
+    const UINT selected = GetSelectedCount();
+    if (selected == 1)
+        SetItemState(GetNextItem(-1, LVNI_SELECTED), 0, LVIS_SELECTED);
+    else if (selected > 1)
+        SetItemState(-1, 0, LVIS_SELECTED);
+    SetItemState(nItem, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetSelectionMark(nItem);
+    EnsureVisible(nItem, FALSE);
+}
+
+// Drawing, Wine's list view lays out its scroll bars and header for the
+// emptied list and again for the filled one, hiding and showing the bars
+// and drawing them at every step: a fixed cost per refill of several walks
+// of a thousand items. Its own suspension (it keeps WM_SETREDRAW to itself)
+// leaves one layout, for the new count; the system's keeps that one off the
+// screen. The list is painted once afterwards, its frame only when a scroll
+// bar changed. The first rows show, as after every row was removed with
+// drawing on.
+CListCtrl::CRefill::CRefill(CListCtrl& list)
+    : m_list(list), m_bars(ScrollBars(list)), m_bShown((list.GetStyle() & WS_VISIBLE) != 0) {
+    m_list.SetRedraw(FALSE);
+    if (m_bShown)
+        m_list.DefWindowProc(WM_SETREDRAW, FALSE, 0);
+}
+
+CListCtrl::CRefill::~CRefill() {
+    const bool details = (m_list.GetStyle() & LVS_TYPEMASK) == LVS_REPORT;
+    m_list.SetScrollPos(details ? SB_VERT : SB_HORZ, 0, FALSE);
+    m_list.SetRedraw(TRUE);
+    if (!m_bShown)
+        return;
+    m_list.DefWindowProc(WM_SETREDRAW, TRUE, 0);
+    UINT flags = RDW_INVALIDATE | RDW_ERASE;
+    if (ScrollBars(m_list) != m_bars)
+        flags |= RDW_FRAME | RDW_ALLCHILDREN;
+    m_list.RedrawWindow(nullptr, nullptr, flags);
+}
+
+CListCtrl::CRefill::Bars CListCtrl::CRefill::ScrollBars(const CWnd& wnd) {
+    SCROLLINFO h = {sizeof h, SIF_ALL, 0, 0, 0, 0, 0};
+    SCROLLINFO v = h;
+    wnd.GetScrollInfo(SB_HORZ, &h);
+    wnd.GetScrollInfo(SB_VERT, &v);
+    return {h.nMin,
+            h.nMax,
+            static_cast<int>(h.nPage),
+            h.nPos,
+            v.nMin,
+            v.nMax,
+            static_cast<int>(v.nPage),
+            v.nPos,
+            static_cast<int>(wnd.GetStyle() & (WS_HSCROLL | WS_VSCROLL))};
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {

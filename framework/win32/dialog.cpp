@@ -74,6 +74,18 @@ void CDialog::CenterOverOwner() {
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+template <class Handler> void CDialog::Guard(HWND hWnd, Handler handler) {
+    try {
+        handler();
+    } catch (...) {
+        // C++ exceptions cannot unwind through the system's modal loop: the
+        // exception waits in the object and DoModal raises it again once the
+        // window is gone.
+        m_pendingException = std::current_exception();
+        ::EndDialog(hWnd, -1);
+    }
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // Handlers load resources and use the framework: whoever dispatches the
     // message, this module's state is the one in force while it runs.
@@ -89,19 +101,40 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     }
     if (!pDialog || pDialog->m_pendingException)
         return FALSE;
-    try {
-        return pDialog->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        // C++ exceptions cannot unwind through the system's modal loop: the
-        // exception waits in the object and DoModal raises it again once the
-        // window is gone.
-        pDialog->m_pendingException = std::current_exception();
-        ::EndDialog(hWnd, -1);
-        return FALSE;
+    INT_PTR nResult = FALSE;
+    pDialog->Guard(hWnd, [&] { nResult = pDialog->HandleMessage(message, wParam, lParam); });
+    return nResult;
+}
+
+LRESULT CALLBACK CDialog::ChildProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR uIdSubclass, DWORD_PTR dwRefData) {
+    CDialog* pDialog = reinterpret_cast<CDialog*>(dwRefData);
+    LRESULT lTaken = FALSE;
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hWnd, ChildProc, uIdSubclass);
+    } else if (pDialog->m_hWnd && !pDialog->m_pendingException) {
+        AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+        const UINT nID = static_cast<UINT>(::GetDlgCtrlID(hWnd));
+        pDialog->Guard(pDialog->m_hWnd, [&] {
+            pDialog->Dispatch(message, AFX_CHILD_MESSAGE, nID, wParam, lParam, &lTaken);
+        });
     }
+    return lTaken ? 0 : ::DefSubclassProc(hWnd, message, wParam, lParam);
+}
+
+void CDialog::SubclassChildren() {
+    // Every child named by a child-message entry, once: a second
+    // SetWindowSubclass with the same procedure and id replaces the first.
+    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pBaseMap)
+        for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nMessage != 0; ++entry)
+            if (entry->nCode == AFX_CHILD_MESSAGE)
+                if (HWND hChild = ::GetDlgItem(m_hWnd, static_cast<int>(entry->nID)))
+                    ::SetWindowSubclass(hChild, ChildProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    UINT nCode = 0;
+    UINT nID = 0;
     switch (message) {
     case WM_INITDIALOG: {
         const BOOL bDefaultFocus = OnInitDialog();
@@ -109,25 +142,28 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SetForegroundWindow(m_hWnd);
         return bDefaultFocus;
     }
-    case WM_COMMAND:
-        return OnCommand(wParam, lParam);
-    case WM_NOTIFY: {
-        LRESULT lResult = 0;
-        if (!OnNotify(wParam, lParam, &lResult))
-            return FALSE;
-        // A dialog procedure answers a notification through DWLP_MSGRESULT.
-        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
-        return TRUE;
-    }
-    case WM_TIMER:
-        OnTimer(wParam);
-        return TRUE;
     case WM_NCDESTROY:
         m_hWnd = nullptr;
         return FALSE;
+    case WM_COMMAND:
+        nCode = HIWORD(wParam);
+        nID = LOWORD(wParam);
+        break;
+    case WM_NOTIFY:
+        nCode = reinterpret_cast<const NMHDR*>(lParam)->code;
+        nID = static_cast<UINT>(reinterpret_cast<const NMHDR*>(lParam)->idFrom);
+        break;
     default:
-        return FALSE;
+        break;
     }
+    LRESULT lResult = 0;
+    if (!Dispatch(message, nCode, nID, wParam, lParam, &lResult))
+        return FALSE;
+    // A dialog procedure answers a message through DWLP_MSGRESULT; the
+    // handler may have ended the dialog and destroyed its window.
+    if (m_hWnd)
+        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
+    return TRUE;
 }
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
@@ -138,6 +174,7 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);
+    SubclassChildren();
     return TRUE;
 }
 

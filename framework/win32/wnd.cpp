@@ -4,34 +4,21 @@
 #include <vector>
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
     static const AFX_MSGMAP map = {nullptr, entries};
     return &map;
 }
 
-const AFX_MSGMAP_ENTRY* CCmdTarget::FindEntry(UINT nMessage, UINT nCode, UINT nID) const {
+bool CCmdTarget::Dispatch(UINT nMessage, UINT nCode, UINT nID, WPARAM wParam, LPARAM lParam,
+                          LRESULT* pResult) {
     for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pBaseMap)
         for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nMessage != 0; ++entry)
-            if (entry->nMessage == nMessage && entry->nCode == nCode && entry->nID == nID)
-                return entry;
-    return nullptr;
-}
-
-bool CCmdTarget::DispatchCommand(UINT nCode, UINT nID) {
-    const AFX_MSGMAP_ENTRY* entry = FindEntry(WM_COMMAND, nCode, nID);
-    if (!entry)
-        return false;
-    (this->*entry->pfnCommand)();
-    return true;
-}
-
-bool CCmdTarget::DispatchNotify(NMHDR* pNMHDR, LRESULT* pResult) {
-    const AFX_MSGMAP_ENTRY* entry =
-        FindEntry(WM_NOTIFY, pNMHDR->code, static_cast<UINT>(pNMHDR->idFrom));
-    if (!entry)
-        return false;
-    entry->pfnNotify(this, pNMHDR, pResult);
-    return true;
+            if (entry->nMessage == nMessage && entry->nCode == nCode && entry->nID <= nID &&
+                nID <= entry->nLastID) {
+                *pResult = entry->pfn(this, wParam, lParam);
+                return true;
+            }
+    return false;
 }
 
 void CWnd::GetWindowText(CString& rString) const {
@@ -68,12 +55,4 @@ BOOL CWnd::DestroyWindow() {
     const BOOL bResult = ::DestroyWindow(m_hWnd);
     m_hWnd = nullptr;
     return bResult;
-}
-
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) {
-    return DispatchCommand(HIWORD(wParam), LOWORD(wParam));
-}
-
-BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
-    return DispatchNotify(reinterpret_cast<NMHDR*>(lParam), pResult);
 }

@@ -7,6 +7,7 @@
 #include "afxstate.h"
 #include "afxstr.h"
 #include "fake_kelvast.h"
+#include "lookup.h"
 #include "lookup_driver.h"
 #include "resource.h"
 #include "tavorin.h"
@@ -200,6 +201,8 @@ TEST_F(ItemListTest, ARequestItCannotReadIsRefusedBeforeAnythingOpens) {
     EXPECT_EQ(copy.error, 99u) << "a structure of unknown size was written";
     EXPECT_EQ(AtLookupItemList(nullptr), 0);
 
+    static char unended[257]; // 256 bytes that are not a text, then a NUL
+    std::memset(unended, 'A', 256);
     struct Case {
         const char* what;
         std::function<void(TAVORIN_LOOKUP&)> spoil;
@@ -207,6 +210,7 @@ TEST_F(ItemListTest, ARequestItCannotReadIsRefusedBeforeAnythingOpens) {
         {"no pattern", [](TAVORIN_LOOKUP& r) { r.pattern = nullptr; }},
         {"no area", [](TAVORIN_LOOKUP& r) { r.area = nullptr; }},
         {"device not ended within its size", [](TAVORIN_LOOKUP& r) { r.deviceSize = 2; }},
+        {"pattern not ended within 256 bytes", [](TAVORIN_LOOKUP& r) { r.pattern = unended; }},
         {"area size 0", [](TAVORIN_LOOKUP& r) { r.areaSize = 0; }},
         {"owner is no window",
          [](TAVORIN_LOOKUP& r) { r.owner = reinterpret_cast<void*>(0x1234); }},
@@ -299,5 +303,32 @@ TEST_P(FailingDialog, NoEntryPointLetsTheExceptionOut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OutOfMemoryOrAHandlersException, FailingDialog, ::testing::Bool());
+
+// A dialog that fails once OK has collected the names: the caller's array
+// changes only with a run that ended with OK.
+class FailingAfterOk : public CLookup {
+  public:
+    using CLookup::CLookup;
+
+  protected:
+    void OnOK() override {
+        CLookup::OnOK();
+        AfxThrowInvalidArgException();
+    }
+};
+
+TEST_F(ItemListTest, ACallersArrayKeepsItsNamesWhenTheDialogFailsAfterOk) {
+    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
+    CStringArray kept;
+    kept.Add("kept");
+    FailingAfterOk dlg("C:", "PATTERNS", 9, "", m_r.flags, &kept, nullptr);
+    DriveLookup([&] { EXPECT_ANY_THROW(dlg.DoModal()); },
+                [](const LookupWindow& w) {
+                    w.SelectRows({0});
+                    w.Command(IDOK);
+                });
+    ASSERT_EQ(kept.GetSize(), 1);
+    EXPECT_STREQ(kept[0], "kept");
+}
 
 } // namespace

@@ -1,6 +1,11 @@
 // How the dialog fills itself: the first fill, each keystroke, each pick of
 // a device, area or type, and what reaches the storage library.
+#include "item_rows.h"
 #include "lookup_fixture.h"
+
+#include <algorithm>
+#include <cstring>
+}
 
 #include <atomic>
 
@@ -165,6 +170,20 @@ TEST_F(LookupTest, DeviceNotListedStillListsItsAreasOnTheFirstFill) {
     EXPECT_STREQ(b.device, "3");
 }
 
+TEST_F(LookupTest, ANetworkDeviceLongerThanTheCallersBufferHoldsIsNotOffered) {
+    for (size_t length : {255u, 256u}) {
+        const std::string name(length, 'N');
+        fake_set_network_name(name.c_str());
+        Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+        LookupItem(b, "", kAllFlags | LF_NETWORK, [&](const LookupWindow& w) {
+            const Texts devices = w.Entries(IDC_DEVICE);
+            EXPECT_EQ(std::count(devices.begin(), devices.end(), name), length < 256 ? 1 : 0)
+                << length << " characters";
+            EXPECT_EQ(w.Selection(IDC_DEVICE), "C:");
+        });
+    }
+}
+
 TEST_F(LookupTest, TypeNotListedWalksWithTheCallersCodeThenWithNone) {
     Buffers b = Start("C:", "PATTERNS", 10);
     LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
@@ -247,6 +266,40 @@ TEST_F(LookupTest, ARefillShowsTheFirstRowsInEitherView) {
             EXPECT_EQ(w.Send(w.Item(IDC_ITEM_LIST), LVM_GETTOPINDEX), 0) << view;
         }
     });
+}
+
+// The rows the virtual list shows, without a window.
+TEST(ItemRows, KeepWhatTheWalkGaveCutToTheBufferAndFindNamesIgnoringCase) {
+    CItemRows rows;
+    rows.Add("ABC", 0, 1200);
+    rows.Add("a-name-longer-than-23-characters", -1, -5);
+    rows.Add("abd", 0, 7);
+    ASSERT_EQ(rows.GetCount(), 3);
+    EXPECT_STREQ(rows.GetName(1), "a-name-longer-than-23-c") << "cut to the walk's 23 characters";
+    EXPECT_STREQ(rows.GetName(3), "");
+
+    auto cell = [&](int row, int column, int size = 64) {
+        char text[64];
+        std::memset(text, '#', sizeof text);
+        rows.GetCellText(row, column, text, size);
+        EXPECT_TRUE(size == 64 || text[size] == '#') << "written past " << size << " bytes";
+        return std::string(text);
+    };
+    EXPECT_EQ((Texts{cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3)}),
+              (Texts{"ABC", "70/01/01", "12:00 AM", "1200"}));
+    EXPECT_EQ((Texts{cell(1, 1), cell(1, 2), cell(1, 3)}), (Texts{"", "", "-5"}))
+        << "no local time for a negative time";
+    EXPECT_EQ(cell(0, 3, 3), "12");
+    EXPECT_EQ((Texts{cell(-1, 0), cell(3, 0), cell(0, 4)}), (Texts{"", "", ""}));
+
+    EXPECT_EQ(rows.Find("ab", 0, true, false), 0);
+    EXPECT_EQ(rows.Find("AB", 1, true, false), 2);
+    EXPECT_EQ(rows.Find("abc", 1, true, false), -1) << "past the end without wrapping";
+    EXPECT_EQ(rows.Find("abc", 1, true, true), 0);
+    EXPECT_EQ(rows.Find("AB", 0, false, true), -1) << "a whole name, not its beginning";
+    EXPECT_EQ(rows.Find("ABD", 99, false, false), 2) << "a start outside the rows is the top";
+    rows.RemoveAll();
+    EXPECT_EQ(rows.Find("ab", 0, true, true), -1);
 }
 
 // Two keys typed ahead refresh once and the count's change is announced

@@ -1,0 +1,114 @@
+// The "Lookup" dialog's set-up: its controls bound, the virtual item list
+// and the toolbar in the template's places, the columns.
+#include "lookup.h"
+
+#include "dpi.h"
+#include "tavorin.h"
+#include "toolbar_images.h"
+
+namespace {
+
+const int kColumnWidth = 100;
+
+} // namespace
+
+void CLookup::DoDataExchange(CDataExchange* pDX) {
+    DDX_Control(pDX, IDC_ITEM_NAME, m_editItemName);
+    DDX_Control(pDX, IDC_DATA_TYPE, m_cbType);
+    DDX_Control(pDX, IDC_ITEM_LIST, m_list);
+    DDX_Control(pDX, IDC_DEVICE, m_cbDevice);
+    DDX_Control(pDX, IDC_ITEM_COUNT, m_staticCount);
+    DDX_Control(pDX, IDC_AREA, m_cbArea);
+}
+
+BOOL CLookup::OnInitDialog() {
+    CDialog::OnInitDialog();
+    ReplaceItemListByVirtualList();
+
+    if (!(m_nFlags & LF_DEVICE))
+        m_cbDevice.EnableWindow(FALSE);
+    if (!(m_nFlags & LF_AREA))
+        m_cbArea.EnableWindow(FALSE);
+    if (!(m_nFlags & LF_TYPE))
+        m_cbType.EnableWindow(FALSE);
+
+    // Columns and toolbar images are counted in pixels: unlike the template's
+    // dialog units, they do not follow the display's dpi by themselves.
+    const UINT dpi = WindowDpi(m_hWnd);
+    if (ReplacePlaceholderByToolbar())
+        AddViewButtons(dpi);
+    InsertColumns(dpi);
+
+    Refresh(0);
+    m_editItemName.SetFocus();
+    return 0; // the focus stays where it was put
+}
+
+bool CLookup::ReplacePlaceholderByToolbar() {
+    // The template only reserves the toolbar's place: a localised template
+    // moves the placeholder, and the toolbar follows it. A template without
+    // one gets no toolbar, as when the toolbar cannot be made.
+    CWnd placeholder = GetDlgItem(IDC_TOOLBAR);
+    WINDOWPLACEMENT placement;
+    if (!placeholder.m_hWnd || !placeholder.GetWindowPlacement(&placement))
+        return false;
+    const RECT rect = placement.rcNormalPosition;
+    placeholder.DestroyWindow();
+    return m_toolbar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE,
+                            rect, this, IDC_TOOLBAR) != FALSE;
+}
+
+void CLookup::AddViewButtons(UINT dpi) {
+    if (dpi == kBaseDpi) {
+        m_toolbar.AddBitmap(2, IDB_VIEW_BUTTONS);
+    } else if (CreateViewImages(m_viewImages, AfxGetModuleState()->m_hCurrentResourceHandle, dpi)) {
+        m_toolbar.SetImageList(&m_viewImages);
+        const SIZE button = ViewButtonSize(dpi);
+        m_toolbar.SetButtonSize(button.cx, button.cy);
+    }
+    // Image, command, state, style, data word, string index; no captions:
+    // each button is known by its image and its tooltip.
+    const TBBUTTON buttons[2] = {
+        {0, ID_SET_DETAILS, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0},
+        {1, ID_SET_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 1, 1},
+    };
+    m_toolbar.AddButtons(2, buttons);
+}
+
+void CLookup::InsertColumns(UINT dpi) {
+    for (int i = 0; i < CItemRows::kColumnCount; ++i) {
+        CString title;
+        title.LoadString(IDS_ITEM + i);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = ScaleToDpi(kColumnWidth, dpi);
+        column.pszText = const_cast<char*>(title.GetString());
+        column.iSubItem = i;
+        m_list.InsertColumn(i, &column);
+    }
+}
+
+void CLookup::ReplaceItemListByVirtualList() {
+    // Only a list made with LVS_OWNERDATA keeps no rows of its own, and the
+    // style cannot be given to a list that exists: a new list takes the
+    // template's list's id, place, styles, font and place in the tab order,
+    // so that a localised template's list is replaced the same way.
+    RECT rect;
+    m_list.GetWindowRect(&rect);
+    ScreenToClient(&rect);
+    CListCtrl list;
+    // The selection stays visible while the focus is in the item name
+    // field, whose Up and Down keys move it.
+    if (!list.CreateEx(m_list.GetExStyle(), m_list.GetStyle() | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                       rect, this, static_cast<UINT>(m_list.GetDlgCtrlID())))
+        return; // the template's list serves, filled row by row
+    CString title;
+    m_list.GetWindowText(title);
+    list.SetWindowText(title);
+    list.SetFont(m_list.GetFont(), FALSE);
+    list.SetExtendedStyle(m_list.GetExtendedStyle());
+    list.SetWindowPos(&m_list, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    m_list.DestroyWindow();
+    m_list.Attach(list.m_hWnd);
+}

@@ -1,0 +1,50 @@
+// Typing ahead in the "Lookup" dialog: the user types faster than the item
+// list can be refilled for every key, so a changed name waits while further
+// keys do, and the list is refilled once for the name they leave.
+#ifndef TYPING_AHEAD_H
+#define TYPING_AHEAD_H
+
+#include "afxwin.h"
+
+class CTypingAhead {
+  public:
+    // The timer that runs a refresh that waited; its WM_TIMER goes through
+    // the window's message map to RunWaiting.
+    enum { kTimerId = 1 };
+
+    explicit CTypingAhead(CWnd& window) : m_window(window) {}
+    CTypingAhead(const CTypingAhead&) = delete;
+    CTypingAhead& operator=(const CTypingAhead&) = delete;
+
+    // Attributes
+    // A refresh runs somewhere in the process; no other may start.
+    static bool IsRefreshing() { return s_nRefreshing != 0; }
+
+    // Operations
+    // The name changed: true when keys typed ahead wait for the window, and
+    // the refresh now waits for them too. A change with nothing typed ahead
+    // (a program's text, the last key of a burst), or one raised by a
+    // refresh itself, does not wait.
+    bool WaitForKeys();
+    // Drops the refresh that waits; true when one did.
+    bool Drop() { return m_window.KillTimer(kTimerId) != FALSE; }
+
+    // Marks a refresh as running for its scope, on every way out.
+    class CRefreshScope {
+      public:
+        CRefreshScope() { s_nRefreshing = 1; }
+        ~CRefreshScope() { s_nRefreshing = 0; }
+        CRefreshScope(const CRefreshScope&) = delete;
+        CRefreshScope& operator=(const CRefreshScope&) = delete;
+    };
+
+  private:
+    // One for the whole process: filling a control raises change
+    // notifications on the same thread, whose refreshes must be turned
+    // away, whichever dialog they come from.
+    static int s_nRefreshing;
+
+    CWnd& m_window;
+};
+
+#endif
