@@ -429,6 +429,8 @@ TEST_F(LookupTest, ColumnsButtonsImagesAndWindowFollowAMoveToAnotherDpi) {
         RECT first, bar;
         GetWindowRect(w.Dialog(), &first);
         GetWindowRect(hBar, &bar);
+        RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        w.Send(hBar, WM_NULL);
         const ScreenPicture before(bar);
         for (int to : {dpi * 3 / 2, dpi}) {
             SCOPED_TRACE("moved to " + std::to_string(to) + " dpi");
@@ -479,6 +481,8 @@ TEST_F(LookupTest, ViewImagesStandOutInAHighContrastSchemeAndComeBack) {
         HWND hBar = w.Item(IDC_TOOLBAR);
         RECT bar;
         GetWindowRect(hBar, &bar);
+        RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        w.Send(hBar, WM_NULL);
         const ScreenPicture standard(bar);
         {
             HighContrastColours scheme;

@@ -4,10 +4,8 @@
 #include "lookup_fixture.h"
 
 #include <algorithm>
-#include <cstring>
-}
-
 #include <atomic>
+#include <cstring>
 
 namespace {
 
