@@ -28,6 +28,8 @@ class CCmdTarget;
 //                            or  void OnSomething(NMLVDISPINFOA& info, LRESULT* pResult);
 //                                with the structure the notification carries, cast once here.
 //   ON_MESSAGE:        LRESULT OnSomething(WPARAM wParam, LPARAM lParam);
+//   ON_MESSAGE_THEN_DEFAULT: the same, and the dialog manager's own
+//                      handling of the message runs after the handler's.
 //   ON_WM_TIMER:       void OnTimer(UINT_PTR nIDEvent);
 //   ON_CHILD_MESSAGE:  BOOL OnSomething(WPARAM wParam, LPARAM lParam);
 //                      a message on its way to a child control; TRUE when
@@ -76,6 +78,8 @@ template <auto pfn> LRESULT AfxMessageThunk(CCmdTarget* pTarget, WPARAM wParam, 
 
 // nCode of the entries for messages on their way to a child control.
 const UINT AFX_CHILD_MESSAGE = 0xFFFFFFFF;
+// nCode of the entries whose message also gets the default handling.
+const UINT AFX_THEN_DEFAULT = 0xFFFFFFFE;
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage; // 0 ends the table
@@ -127,6 +131,8 @@ struct AFX_MSGMAP {
 #define ON_NOTIFY_RANGE(code, id, lastId, memberFxn)                                               \
     AFX_ENTRY(WM_NOTIFY, code, id, lastId, AfxNotifyThunk, memberFxn)
 #define ON_MESSAGE(message, memberFxn) AFX_ENTRY(message, 0, 0, 0, AfxMessageThunk, memberFxn)
+#define ON_MESSAGE_THEN_DEFAULT(message, memberFxn)                                                \
+    AFX_ENTRY(message, AFX_THEN_DEFAULT, 0, 0, AfxMessageThunk, memberFxn)
 #define ON_WM_TIMER() AFX_ENTRY(WM_TIMER, 0, 0, 0, AfxMessageThunk, OnTimer)
 #define ON_CHILD_MESSAGE(message, id, memberFxn)                                                   \
     AFX_ENTRY(message, AFX_CHILD_MESSAGE, id, id, AfxMessageThunk, memberFxn)
@@ -201,6 +207,12 @@ class CWnd : public CCmdTarget {
     // Takes dwRemove out of the window style and puts dwAdd in, in that
     // order; FALSE when the style stays as it was, and is then not written.
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd);
+    void Invalidate(BOOL bErase = TRUE) {
+        assert(m_hWnd);
+        ::InvalidateRect(m_hWnd, nullptr, bErase);
+    }
+    // Sends the message to every child window and their children.
+    void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
         assert(m_hWnd);
         return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx,
@@ -360,6 +372,16 @@ class CListCtrl : public CWnd {
     }
 
     // Operations
+    // The width of a report column, in any view (GetColumnWidth answers
+    // with the list view's own column width in list view).
+    BOOL GetColumn(int nCol, LVCOLUMNA* pColumn) const {
+        return static_cast<BOOL>(SendMessage(LVM_GETCOLUMNA, static_cast<WPARAM>(nCol),
+                                             reinterpret_cast<LPARAM>(pColumn)));
+    }
+    BOOL SetColumn(int nCol, const LVCOLUMNA* pColumn) {
+        return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNA, static_cast<WPARAM>(nCol),
+                                             reinterpret_cast<LPARAM>(pColumn)));
+    }
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn) {
         return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol),
                                             reinterpret_cast<LPARAM>(pColumn)));
@@ -429,6 +451,16 @@ class CImageList {
     int Add(HBITMAP hBitmap, COLORREF crMask) {
         return (assert(m_hImageList), ImageList_AddMasked(m_hImageList, hBitmap, crMask));
     }
+    // Takes hImageList over, freeing the list held before.
+    void Attach(HIMAGELIST hImageList) {
+        DeleteImageList();
+        m_hImageList = hImageList;
+    }
+    HIMAGELIST Detach() {
+        HIMAGELIST hImageList = m_hImageList;
+        m_hImageList = nullptr;
+        return hImageList;
+    }
     BOOL DeleteImageList() {
         const BOOL bDeleted = m_hImageList && ImageList_Destroy(m_hImageList);
         m_hImageList = nullptr;
@@ -442,6 +474,9 @@ class CToolBarCtrl : public CWnd {
     BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
 
     // Attributes
+    HIMAGELIST GetImageList() const {
+        return reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETIMAGELIST));
+    }
     // The toolbar draws its buttons' images from pImageList, which it does
     // not free: pImageList must outlive the toolbar. Answers the list it
     // drew from before.

@@ -1,8 +1,10 @@
 // The "Lookup" dialog's refresh, and its reaction to the user.
 #include "lookup.h"
 
+#include "dpi.h"
 #include "kelvast.h"
 #include "tavorin.h"
+#include "toolbar_images.h"
 
 #include <algorithm>
 #include <cstring>
@@ -33,11 +35,14 @@ ON_NOTIFY(LVN_ODFINDITEMW, IDC_ITEM_LIST, OnFindItem)
 ON_NOTIFY(NM_CUSTOMDRAW, IDC_ITEM_LIST, OnCustomDrawItemList)
 ON_NOTIFY_RANGE(TTN_GETDISPINFOA, 0, 0xFFFFFFFF, OnToolTipText) // a command id, or a window
 ON_WM_TIMER()
+ON_MESSAGE_THEN_DEFAULT(WM_DPICHANGED, OnDpiChanged) // the system scales font and template
+ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
 END_MESSAGE_MAP()
 
 CLookup::CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
                  CStringArray* results, CWnd* parent)
-    : CDialog(IDD, parent), m_pResults(nullptr), m_nType(0), m_nFlags(0), m_typingAhead(*this) {
+    : CDialog(IDD, parent), m_pResults(nullptr), m_nType(0), m_nFlags(0), m_typingAhead(*this),
+      m_viewImageSize(kViewImageSize), m_nDpi(kBaseDpi) {
     m_strDevice = device;
     m_strArea = area;
     m_nType = type;
@@ -80,8 +85,22 @@ void CLookup::Refresh(int bFromControls) {
         m_editItemName.SetWindowText(m_strItemName);
         FillTypes();
     }
+    CString previous;
+    m_staticCount.GetWindowText(previous);
     FillItems();
     ShowRows();
+    if (bFromControls)
+        AnnounceCount(previous);
+}
+
+void CLookup::AnnounceCount(const CString& previous) {
+    // Once per refresh that completes: keys typed ahead, refreshed for
+    // once, are not counted aloud one by one. The opening fill is read
+    // with the dialog.
+    CString count;
+    m_staticCount.GetWindowText(count);
+    if (count != previous)
+        CScreenReaderNotes::Announce(m_staticCount.m_hWnd);
 }
 
 void CLookup::FillDevices() {
@@ -164,6 +183,37 @@ void CLookup::OnToolTipText(NMTTDISPINFOA& info, LRESULT*) {
     // this module's resources now.
     info.lpszText = MAKEINTRESOURCEA(LOWORD(nID));
     info.hinst = AfxGetModuleState()->m_hCurrentResourceHandle;
+}
+
+LRESULT CLookup::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    // The system scales the font and the template's controls of a
+    // per-monitor-aware dialog; the pixel counts are the dialog's own. A
+    // column's width goes by the ratio, keeping what the user dragged.
+    const UINT dpi = LOWORD(wParam);
+    for (int i = 0; i < CItemRows::kColumnCount; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_WIDTH;
+        if (m_list.GetColumn(i, &column)) {
+            column.cx = MulDiv(column.cx, static_cast<int>(dpi), static_cast<int>(m_nDpi));
+            m_list.SetColumn(i, &column);
+        }
+    }
+    if (m_toolbar.m_hWnd)
+        SetViewImages(dpi);
+    m_nDpi = dpi;
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
+LRESULT CLookup::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
+    // Only top-level windows are told; the common controls keep colours
+    // of their own until they are.
+    SendMessageToDescendants(WM_SYSCOLORCHANGE, wParam, lParam);
+    if (m_toolbar.m_hWnd)
+        SetViewImages(m_nDpi);
+    return 0;
 }
 
 void CLookup::OnGetDispInfo(NMLVDISPINFOA& info, LRESULT* pResult) {

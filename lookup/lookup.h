@@ -6,6 +6,7 @@
 #include "afxwin.h"
 #include "item_rows.h"
 #include "resource.h"
+#include "screen_reader.h"
 #include "typing_ahead.h"
 
 class CLookup : public CDialog {
@@ -61,13 +62,22 @@ class CLookup : public CDialog {
     void OnFindItem(NMLVFINDITEMA& find, LRESULT* pResult);
     // The toolbar's tooltips ask for their texts.
     void OnToolTipText(NMTTDISPINFOA& info, LRESULT* pResult);
+    // A per-monitor-aware host's dialog moved to a monitor of another dpi
+    // (wParam), the system suggesting a rectangle (lParam).
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    // The colour scheme changed.
+    LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
 
   private:
     // Set-up, once per run.
     void ReplaceItemListByVirtualList();
     bool ReplacePlaceholderByToolbar();
     void AddViewButtons(UINT dpi);
+    // Gives the toolbar images for dpi in the colour scheme in force.
+    void SetViewImages(UINT dpi);
     void InsertColumns(UINT dpi);
+    // Names for screen readers where no label before a control names it.
+    void NameControls();
 
     // The refresh's parts, in the order in which they walk.
     void FillDevices();
@@ -75,6 +85,8 @@ class CLookup : public CDialog {
     void FillTypes();
     void FillItems();
     void ShowRows();
+    // A refresh from the controls completed: a changed count is read out.
+    void AnnounceCount(const CString& previous);
 
     // The choice in force and the controls bound to the template, in the
     // fixed order in which they are constructed and destroyed.
@@ -96,9 +108,13 @@ class CLookup : public CDialog {
     CItemRows m_rows;      // what the item list shows, in walk order
     CStringArray m_chosen; // what OnOK collected, until the dialog has ended
     CTypingAhead m_typingAhead;
-    // The toolbar's images above 96 dpi; the toolbar does not free them.
+    // The toolbar's images where it does not load them itself (another dpi
+    // than 96, a high-contrast scheme); the toolbar does not free them.
     // The toolbar's window is gone when DoModal returns, long before this.
     CImageList m_viewImages;
+    SIZE m_viewImageSize; // at 96 dpi: the toolbar's own where it loaded them
+    UINT m_nDpi;          // that the pixel counts are scaled for
+    CScreenReaderNotes m_screenReader;
 };
 
 #endif

@@ -35,9 +35,11 @@ BOOL CLookup::OnInitDialog() {
     // Columns and toolbar images are counted in pixels: unlike the template's
     // dialog units, they do not follow the display's dpi by themselves.
     const UINT dpi = WindowDpi(m_hWnd);
+    m_nDpi = dpi;
     if (ReplacePlaceholderByToolbar())
         AddViewButtons(dpi);
     InsertColumns(dpi);
+    NameControls();
 
     Refresh(0);
     m_editItemName.SetFocus();
@@ -59,12 +61,16 @@ bool CLookup::ReplacePlaceholderByToolbar() {
 }
 
 void CLookup::AddViewButtons(UINT dpi) {
-    if (dpi == kBaseDpi) {
+    m_viewImageSize = kViewImageSize;
+    HINSTANCE hResources = AfxGetModuleState()->m_hCurrentResourceHandle;
+    if (dpi == kBaseDpi && !ViewImagesNeedSchemeColours(hResources)) {
         m_toolbar.AddBitmap(2, IDB_VIEW_BUTTONS);
-    } else if (CreateViewImages(m_viewImages, AfxGetModuleState()->m_hCurrentResourceHandle, dpi)) {
-        m_toolbar.SetImageList(&m_viewImages);
-        const SIZE button = ViewButtonSize(dpi);
-        m_toolbar.SetButtonSize(button.cx, button.cy);
+        // Images made later match these where the toolbar's size differs
+        // from Windows' (Wine's are 16 x 16).
+        ImageList_GetIconSize(m_toolbar.GetImageList(), reinterpret_cast<int*>(&m_viewImageSize.cx),
+                              reinterpret_cast<int*>(&m_viewImageSize.cy));
+    } else {
+        SetViewImages(dpi);
     }
     // Image, command, state, style, data word, string index; no captions:
     // each button is known by its image and its tooltip.
@@ -73,6 +79,37 @@ void CLookup::AddViewButtons(UINT dpi) {
         {1, ID_SET_LIST, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 1, 1},
     };
     m_toolbar.AddButtons(2, buttons);
+}
+
+void CLookup::SetViewImages(UINT dpi) {
+    // Made aside and swapped in: the toolbar never holds a freed list.
+    CImageList images;
+    if (!CreateViewImages(images, AfxGetModuleState()->m_hCurrentResourceHandle, dpi,
+                          m_viewImageSize))
+        return;
+    m_toolbar.SetImageList(&images);
+    m_viewImages.Attach(images.Detach());
+    const SIZE button = ViewButtonSize(dpi);
+    m_toolbar.SetButtonSize(button.cx, button.cy);
+    m_toolbar.Invalidate();
+}
+
+void CLookup::NameControls() {
+    // Screen readers name the edits and selectors after the label before
+    // them; the list and the area selector have none. A language library
+    // made before these strings existed lacks them: the module's serve.
+    HINSTANCE hOwn = AfxGetModuleState()->m_hCurrentInstanceHandle;
+    AFX_MODULE_STATE ownResources = {hOwn, hOwn};
+    CString list, area;
+    if (!list.LoadString(IDS_ITEM_LIST) || !area.LoadString(IDS_AREA)) {
+        AFX_MAINTAIN_STATE2 state(&ownResources);
+        list.LoadString(IDS_ITEM_LIST);
+        area.LoadString(IDS_AREA);
+    }
+    m_list.SetWindowText(list);
+    m_screenReader.SetName(m_list.m_hWnd, list);
+    m_screenReader.SetName(m_cbArea.m_hWnd, area);
+    m_screenReader.MakeLive(m_staticCount.m_hWnd);
 }
 
 void CLookup::InsertColumns(UINT dpi) {
@@ -103,9 +140,6 @@ void CLookup::ReplaceItemListByVirtualList() {
     if (!list.CreateEx(m_list.GetExStyle(), m_list.GetStyle() | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
                        rect, this, static_cast<UINT>(m_list.GetDlgCtrlID())))
         return; // the template's list serves, filled row by row
-    CString title;
-    m_list.GetWindowText(title);
-    list.SetWindowText(title);
     list.SetFont(m_list.GetFont(), FALSE);
     list.SetExtendedStyle(m_list.GetExtendedStyle());
     list.SetWindowPos(&m_list, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -30,6 +30,8 @@
 #define IDS_DATE 26
 #define IDS_TIME 27
 #define IDS_SIZE 28
+#define IDS_ITEM_LIST 29
+#define IDS_AREA 30
 #define IDD_LOOKUP 129
 #define IDB_VIEW_BUTTONS 134
 #define IDB_VIEW_BUTTONS_LARGE 135

@@ -157,6 +157,8 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     LRESULT lResult = 0;
+    if (nCode == 0 && Dispatch(message, AFX_THEN_DEFAULT, 0, wParam, lParam, &lResult))
+        return FALSE; // the dialog manager's handling follows
     if (!Dispatch(message, nCode, nID, wParam, lParam, &lResult))
         return FALSE;
     // A dialog procedure answers a message through DWLP_MSGRESULT; the

@@ -29,6 +29,20 @@ void CWnd::GetWindowText(CString& rString) const {
     rString = CString(buffer.data(), nCopied);
 }
 
+namespace {
+BOOL CALLBACK SendToChild(HWND hWnd, LPARAM lParam) {
+    const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+    ::SendMessageA(hWnd, msg.message, msg.wParam, msg.lParam);
+    return TRUE;
+}
+} // namespace
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam) const {
+    assert(m_hWnd);
+    MSG msg = {m_hWnd, message, wParam, lParam, 0, {0, 0}};
+    ::EnumChildWindows(m_hWnd, SendToChild, reinterpret_cast<LPARAM>(&msg));
+}
+
 BOOL CWnd::CreateEx(DWORD dwExStyle, const char* lpszClassName, const char* lpszWindowName,
                     DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
     HWND hWnd = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left,

@@ -8,7 +8,7 @@ set -u
 exe=$2 out=$3
 [ -n "${DISPLAY:-}" ] || { log "dpi_check: no DISPLAY (run through scripts/test)"; exit 2; }
 trap stop_wine EXIT
-checks='*AtTheDisplaysDpi*:*ToolbarTakesThePlaceholders*:*TooltipTexts*'
+checks='*AtTheDisplaysDpi*:*ToolbarTakesThePlaceholders*:*TooltipTexts*:*AnotherDpi*'
 # Starting where the prefix was left spares one change of its dpi.
 order="192 144 96"
 [ "$(cat "$REPO/build/wineprefix-dpi/.tavorin-dpi" 2>/dev/null)" = 96 ] && order="96 144 192"

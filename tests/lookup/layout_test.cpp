@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -22,16 +24,16 @@ struct ControlSpec {
 };
 
 const ControlSpec kControls[13] = {
-    {65535, "STATIC", "Look In:", 0x50020000, 7, 7, 49, 9},
+    {65535, "STATIC", "&Look In:", 0x50020000, 7, 7, 49, 9},
     {1000, "COMBOBOX", "", 0x50210143, 60, 7, 48, 61},
     {1001, "COMBOBOX", "", 0x50210143, 114, 7, 48, 61},
     {1003, "STATIC", "(toolbar goes here!)", 0x50820000, 173, 7, 64, 16},
     {1004, "SysListView32", "List1", 0x50818003, 7, 26, 266, 156},
-    {65535, "STATIC", "Item Name", 0x50020000, 7, 192, 55, 8},
+    {65535, "STATIC", "Item &Name", 0x50020000, 7, 192, 55, 8},
     {1002, "EDIT", "", 0x50810080, 69, 189, 102, 14},
     {65535, "STATIC", "Count of Items", 0x50020000, 175, 188, 43, 8},
     {1005, "STATIC", "", 0x50021000, 223, 187, 50, 11},
-    {65535, "STATIC", "Data Type", 0x50020000, 7, 210, 55, 8},
+    {65535, "STATIC", "&Data Type", 0x50020000, 7, 210, 55, 8},
     {1008, "COMBOBOX", "", 0x50210102, 69, 208, 102, 49},
     {1, "BUTTON", "OK", 0x50010001, 223, 203, 50, 14},
     {2, "BUTTON", "Cancel", 0x50010000, 223, 222, 50, 14},
@@ -191,6 +193,7 @@ TEST_F(LookupTest, OpensWithTheControlsOfTheTemplate) {
                       (want.style | virtualList) & kept);
             EXPECT_TRUE(IsWindowEnabled(hCtl));
         }
+        EXPECT_EQ(w.Text(IDC_ITEM_LIST), "Items") << "a screen reader's name, not the template's";
         EXPECT_EQ(w.ListStyle() & LVS_TYPEMASK, LVS_LIST) << "opens in list view";
         EXPECT_EQ(w.Focus(), w.Item(IDC_ITEM_NAME)) << "focus in the item name edit";
     });
@@ -407,6 +410,112 @@ TEST_F(LookupTest, ToolbarButtonsAtTheDisplaysDpi) {
     });
 }
 
+// A per-monitor-aware host's dialog moved to a monitor of half as many dots
+// again, and back, where everything is as it was.
+TEST_F(LookupTest, ColumnsButtonsImagesAndWindowFollowAMoveToAnotherDpi) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        const int dpi = ScreenDpi();
+        w.Command(ID_SET_DETAILS);
+        HWND hBar = w.Item(IDC_TOOLBAR);
+        auto imageSize = [&] {
+            SIZE size = {};
+            ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(w.Send(hBar, TB_GETIMAGELIST)),
+                                  reinterpret_cast<int*>(&size.cx),
+                                  reinterpret_cast<int*>(&size.cy));
+            return size;
+        };
+        // Scaled from the size at 96 dpi: the toolbar's own there (Wine's 16 x 16).
+        const SIZE base = dpi == 96 ? imageSize() : SIZE{16, 15};
+        RECT first, bar;
+        GetWindowRect(w.Dialog(), &first);
+        GetWindowRect(hBar, &bar);
+        RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        WaitUntil([&] { return ScreenPicture(bar).Count(bar, GetSysColor(COLOR_BTNTEXT)) > 0; });
+        const ScreenPicture before(bar);
+        for (int to : {dpi * 3 / 2, dpi}) {
+            SCOPED_TRACE("moved to " + std::to_string(to) + " dpi");
+            RECT suggested = first;
+            suggested.right = first.left + MulDiv(first.right - first.left, to, dpi);
+            suggested.bottom = first.top + MulDiv(first.bottom - first.top, to, dpi);
+            w.Send(w.Dialog(), WM_DPICHANGED, MAKEWPARAM(to, to),
+                   reinterpret_cast<LPARAM>(&suggested));
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(w.Send(w.Item(IDC_ITEM_LIST), LVM_GETCOLUMNWIDTH, i),
+                          MulDiv(100, to, 96));
+            EXPECT_EQ(w.Send(hBar, TB_GETBUTTONSIZE),
+                      MAKELONG(MulDiv(23, to, 96), MulDiv(22, to, 96)));
+            EXPECT_EQ(imageSize().cx, MulDiv(base.cx, to, 96));
+            EXPECT_EQ(imageSize().cy, MulDiv(base.cy, to, 96));
+            RECT now;
+            GetWindowRect(w.Dialog(), &now);
+            EXPECT_TRUE(EqualRect(&now, &suggested));
+        }
+        RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        EXPECT_TRUE(WaitUntil([&] { return ScreenPicture(bar) == before; }))
+            << "the toolbar as it was";
+    });
+}
+
+// Alt and a label's key, typed anywhere, put the focus on the control after
+// the label (a combo box's edit, for the data type).
+TEST_F(LookupTest, AltWithALabelsKeyFocusesItsControl) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        for (const auto& key : {std::make_pair('l', IDC_DEVICE), std::make_pair('d', IDC_DATA_TYPE),
+                                std::make_pair('n', IDC_ITEM_NAME)}) {
+            PostMessageA(w.Focus(), WM_SYSCHAR, static_cast<WPARAM>(key.first), 1 << 29);
+            EXPECT_TRUE(WaitUntil([&] {
+                return w.Focus() == w.Item(key.second) || IsChild(w.Item(key.second), w.Focus());
+            })) << "Alt+"
+                << key.first;
+        }
+    });
+}
+
+// The view images in the standard scheme, in a high-contrast one switched
+// to while the dialog is open (most of each glyph's pixels stand out from
+// the black face at 4.5 : 1), and back exactly as they were.
+TEST_F(LookupTest, ViewImagesStandOutInAHighContrastSchemeAndComeBack) {
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        HWND hBar = w.Item(IDC_TOOLBAR);
+        RECT bar;
+        GetWindowRect(hBar, &bar);
+        RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        WaitUntil([&] { return ScreenPicture(bar).Count(bar, GetSysColor(COLOR_BTNTEXT)) > 0; });
+        const ScreenPicture standard(bar);
+        // Drawn and readable glyph pixels of a button, as the screen shows it.
+        auto glyphs = [&](int i) {
+            RECT button = {};
+            w.Send(hBar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&button));
+            const ScreenPicture contrast(bar);
+            std::pair<int, int> n(0, 0);
+            for (LONG y = bar.top + button.top + 3; y < bar.top + button.bottom - 3; ++y)
+                for (LONG x = bar.left + button.left + 3; x < bar.left + button.right - 3; ++x) {
+                    n.first += contrast.At(x, y) != RGB(0, 0, 0);
+                    n.second += ColourContrast(contrast.At(x, y), RGB(0, 0, 0)) >= 4.5;
+                }
+            return n;
+        };
+        {
+            HighContrastColours scheme;
+            RedrawWindow(w.Dialog(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            // Painted once the dialog's thread gets to it, under load later.
+            WaitUntil([&] { return glyphs(0).second * 10 >= glyphs(0).first * 9; });
+            for (int i = 0; i < 2; ++i) {
+                const std::pair<int, int> n = glyphs(i);
+                EXPECT_GT(n.first, 20) << "button " << i;
+                EXPECT_GE(n.second * 10, n.first * 9) << "button " << i;
+            }
+        }
+        RedrawWindow(w.Dialog(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        EXPECT_TRUE(WaitUntil([&] { return ScreenPicture(bar) == standard; }));
+    });
+}
+
 // The images at 192 dpi, from the module and from a library that has only
 // bitmap 134, drawn on white: a dash of the details image in both, and the
 // column divider only the larger image has.
@@ -451,6 +560,9 @@ TEST_F(LookupTest, HoldOpenForScreenshot) {
     const std::string ready = std::string(dir) + "\\ready";
     const std::string done = std::string(dir) + "\\done";
     fake_add_item("C:PATTERNS", kTypeMarker, "ABX-SLEEVE", 40960, kAfternoon);
+    std::unique_ptr<HighContrastColours> scheme;
+    if (getenv("TAVORIN_SCREENSHOT_HIGH_CONTRAST"))
+        scheme.reset(new HighContrastColours);
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     LookupItem(b, "", kAllFlags, [&](const LookupWindow& w) {
         w.Command(ID_SET_DETAILS);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -115,6 +116,39 @@ bool ScreenPicture::Save(const char* path) const {
         ok = std::fwrite(line.data(), line.size(), 1, out) == 1;
     }
     return std::fclose(out) == 0 && ok;
+}
+
+HighContrastColours::HighContrastColours() {
+    const std::pair<int, COLORREF> scheme[] = {
+        {COLOR_BTNFACE, RGB(0, 0, 0)},
+        {COLOR_BTNTEXT, RGB(255, 255, 255)},
+        {COLOR_BTNSHADOW, RGB(128, 128, 128)},
+        {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)},
+        {COLOR_3DLIGHT, RGB(192, 192, 192)},
+        {COLOR_3DDKSHADOW, RGB(255, 255, 255)},
+        {COLOR_WINDOW, RGB(0, 0, 0)},
+        {COLOR_WINDOWTEXT, RGB(255, 255, 255)},
+        {COLOR_WINDOWFRAME, RGB(255, 255, 255)},
+        {COLOR_HIGHLIGHT, RGB(26, 235, 255)},
+        {COLOR_HIGHLIGHTTEXT, RGB(0, 0, 0)},
+        {COLOR_GRAYTEXT, RGB(63, 242, 63)},
+        {COLOR_ACTIVECAPTION, RGB(128, 0, 128)},
+        {COLOR_GRADIENTACTIVECAPTION, RGB(128, 0, 128)},
+        {COLOR_CAPTIONTEXT, RGB(255, 255, 255)},
+        {COLOR_INFOBK, RGB(0, 0, 0)},
+        {COLOR_INFOTEXT, RGB(255, 255, 255)},
+    };
+    std::vector<COLORREF> colours;
+    for (const auto& element : scheme) {
+        m_elements.push_back(element.first);
+        m_saved.push_back(GetSysColor(element.first));
+        colours.push_back(element.second);
+    }
+    SetSysColors(static_cast<int>(m_elements.size()), m_elements.data(), colours.data());
+}
+
+HighContrastColours::~HighContrastColours() {
+    SetSysColors(static_cast<int>(m_elements.size()), m_elements.data(), m_saved.data());
 }
 
 int WaitForRows(HWND hList, int rows, DWORD ms) {

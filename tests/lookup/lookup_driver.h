@@ -25,6 +25,11 @@ class ScreenPicture {
     int DarkPixels(const RECT& rect) const;
     // Pixels in rect (screen coordinates) of exactly this colour.
     int Count(const RECT& rect, COLORREF colour) const;
+    // The pixel at x, y (screen coordinates, inside the picture).
+    COLORREF At(LONG x, LONG y) const {
+        return m_pixels[static_cast<size_t>((y - m_rect.top) * m_width + (x - m_rect.left))];
+    }
+    bool operator==(const ScreenPicture& other) const { return m_pixels == other.m_pixels; }
     // A 24-bit BMP file, for a person to look at.
     bool Save(const char* path) const;
 
@@ -32,6 +37,21 @@ class ScreenPicture {
     RECT m_rect;
     int m_width, m_height;
     std::vector<COLORREF> m_pixels;
+};
+
+// The process's colours switched to a high-contrast black scheme for the
+// object's lifetime, as Windows' own sets them; its windows are told
+// (WM_SYSCOLORCHANGE) both ways.
+class HighContrastColours {
+  public:
+    HighContrastColours();
+    ~HighContrastColours();
+    HighContrastColours(const HighContrastColours&) = delete;
+    HighContrastColours& operator=(const HighContrastColours&) = delete;
+
+  private:
+    std::vector<int> m_elements;
+    std::vector<COLORREF> m_saved;
 };
 
 // Polls the list view's row count until it reaches rows; answers the last

@@ -4,6 +4,7 @@
 #include "lookup_fixture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -17,6 +18,13 @@ std::vector<std::string> ItemWalks() {
             walks.push_back(call);
     }
     return walks;
+}
+
+// The count's announcements to screen readers: live-region events on the
+// dialog's thread, which raises them.
+std::atomic<int> announced{0};
+void CALLBACK CountAnnounced(HWINEVENTHOOK, DWORD, HWND hWnd, LONG, LONG, DWORD, DWORD) {
+    announced += GetDlgCtrlID(hWnd) == IDC_ITEM_COUNT;
 }
 
 void ExpectCountIsRows(const LookupWindow& w) {
@@ -290,4 +298,27 @@ TEST(ItemRows, KeepWhatTheWalkGaveCutToTheBufferAndFindNamesIgnoringCase) {
     EXPECT_EQ(rows.Find("ABD", 99, false, false), 2) << "a start outside the rows is the top";
     rows.RemoveAll();
     EXPECT_EQ(rows.Find("ab", 0, true, true), -1);
+}
+
+// Two keys typed ahead refresh once and the count's change is announced
+// once; a name that leaves the count as it was is not announced.
+TEST_F(LookupTest, TheCountsChangeIsAnnouncedOncePerSettledRefresh) {
+    const DWORD kLiveRegionChanged = 0x8019;
+    HWINEVENTHOOK hHook =
+        SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, CountAnnounced,
+                        GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hHook, nullptr);
+    announced = 0;
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        EXPECT_EQ(announced, 0) << "the opening fill";
+        w.Send(w.Item(IDC_ITEM_NAME), EM_SETSEL, 0, -1);
+        w.Hold([&] { w.PostChar('A'), w.PostChar('B'); });
+        EXPECT_TRUE(WaitUntil([] { return announced > 0; }));
+        w.SetPattern("ABC"); // 2 items, then 1, then the same 1
+        w.SetPattern("A?C");
+        Sleep(200);
+        EXPECT_EQ(announced, 2);
+    });
+    UnhookWinEvent(hHook);
 }

@@ -305,7 +305,7 @@ TEST(ResourceSource, WithoutCompanionsTheModuleUsesItsOwnResourcesSilently) {
     EXPECT_EQ(0, report.modules[kTavorinl]);
     EXPECT_EQ(0, report.modules[kCommon]);
     ASSERT_EQ(Texts{"Lookup"}, report.dialog["caption"]) << report.raw;
-    EXPECT_EQ((Texts{"Look In:", "Item Name", "Count of Items", "Data Type"}),
+    EXPECT_EQ((Texts{"&Look In:", "Item &Name", "Count of Items", "&Data Type"}),
               report.dialog["label"]);
     EXPECT_EQ((Texts{"Set Details", "Set List"}), report.dialog["tooltip"]);
 }
@@ -316,7 +316,7 @@ TEST(ResourceSource, GermanLibraryTranslatesTheDialog) {
     Report report = folder.Run("dialog");
     EXPECT_TRUE(report.boxes.empty()) << report.raw;
     ASSERT_EQ(Texts{"Suchen"}, report.dialog["caption"]) << report.raw;
-    EXPECT_EQ((Texts{"Suchen in:", "Elementname", "Anzahl Elemente", "Datentyp"}),
+    EXPECT_EQ((Texts{"&Suchen in:", "Element&name", "Anzahl Elemente", "&Datentyp"}),
               report.dialog["label"]);
     EXPECT_EQ((Texts{"OK", "Abbrechen"}), report.dialog["button"]);
     EXPECT_EQ(AnsiAll({"Element", "Datum", "Uhrzeit", "Größe"}), report.dialog["column"]);

@@ -287,7 +287,7 @@ TEST(GermanLibrary, DialogHasTheModulesLayout) {
 TEST(GermanLibrary, CarriesEveryStringAndTheBitmap) {
     ResourceFile own(g_tavorin), german(Res("tavorinl.dll"));
     std::vector<unsigned> ids;
-    for (unsigned id = 1; id <= 28; ++id)
+    for (unsigned id = 1; id <= IDS_AREA; ++id)
         ids.push_back(id);
     ids.push_back(ID_SET_DETAILS);
     ids.push_back(ID_SET_LIST);
