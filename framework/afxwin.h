@@ -204,6 +204,10 @@ class CWnd : public CCmdTarget {
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return (assert(m_hWnd), ::SendMessageA(m_hWnd, message, wParam, lParam));
     }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return (assert(m_hWnd), ::PostMessageA(m_hWnd, message, wParam, lParam));
+    }
+    BOOL ShowWindow(int nCmdShow) { return (assert(m_hWnd), ::ShowWindow(m_hWnd, nCmdShow)); }
     // Takes dwRemove out of the window style and puts dwAdd in, in that
     // order; FALSE when the style stays as it was, and is then not written.
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd);

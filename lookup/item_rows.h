@@ -30,6 +30,7 @@ class CItemRows {
 
     // Operations
     void RemoveAll() { m_rows.clear(); } // keeps the room for the next walk
+    void Swap(CItemRows& other) { m_rows.swap(other.m_rows); }
     void Add(const char* pszName, int32_t modified, int32_t size);
 
   private:

@@ -17,6 +17,8 @@ const char kLocalComputer[] = "\\\\.";
 // Callers keep the chosen device in 256 bytes: a longer name (the network
 // device's is whatever the storage library answers) is not offered.
 const size_t kDeviceNameMax = 255;
+// How often a long walk shows how many rows it has read.
+const DWORD kProgressMs = 200;
 
 } // namespace
 
@@ -35,6 +37,7 @@ ON_NOTIFY(LVN_ODFINDITEMW, IDC_ITEM_LIST, OnFindItem)
 ON_NOTIFY(NM_CUSTOMDRAW, IDC_ITEM_LIST, OnCustomDrawItemList)
 ON_NOTIFY_RANGE(TTN_GETDISPINFOA, 0, 0xFFFFFFFF, OnToolTipText) // a command id, or a window
 ON_WM_TIMER()
+ON_MESSAGE(CLookup::WM_FIRST_FILL, OnFirstFill)
 ON_MESSAGE_THEN_DEFAULT(WM_DPICHANGED, OnDpiChanged) // the system scales font and template
 ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
 END_MESSAGE_MAP()
@@ -61,36 +64,65 @@ INT_PTR CLookup::DoModal() {
     return nResult;
 }
 
+LRESULT CLookup::OnFirstFill(WPARAM, LPARAM) {
+    // On the screen before the first walk, however long the store takes:
+    // the modal loop would show the dialog only once the walk is over.
+    ShowWindow(SW_SHOWNORMAL);
+    RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Refresh(0);
+    return 0;
+}
+
 void CLookup::Refresh(int bFromControls) {
     if (CTypingAhead::IsRefreshing())
         return;
     CTypingAhead::CRefreshScope busy;
-    CListCtrl::CRefill refill(m_list);
+    m_typingAhead.StartWalk();
 
     if (bFromControls) {
         m_cbDevice.GetWindowText(m_strDevice);
         m_cbArea.GetWindowText(m_strArea);
         m_editItemName.GetWindowText(m_strItemName);
         m_nType = static_cast<int>(m_cbType.GetItemData(m_cbType.GetCurSel()));
-        m_cbDevice.ResetContent();
-        m_cbArea.ResetContent();
-        m_list.DeleteAllItems();
     }
+    // Empty already at the first fill, unless one was stopped before.
+    m_cbDevice.ResetContent();
+    m_cbArea.ResetContent();
     if (!std::strpbrk(m_strItemName, "*?"))
         m_strItemName += "*";
 
+    // A walk the user stops leaves the rows, count and selection of the
+    // refresh before, and runs again once the input that stopped it is
+    // handled (for a name typed past: once, for the name the keys leave).
     FillDevices();
-    FillAreas();
+    if (!FillAreas())
+        return m_typingAhead.RunLater();
     if (!bFromControls) {
         m_editItemName.SetWindowText(m_strItemName);
+        m_cbType.ResetContent();
         FillTypes();
+        m_bTypesFilled = true;
     }
     CString previous;
     m_staticCount.GetWindowText(previous);
-    FillItems();
+    if (!FillItems()) {
+        m_staticCount.SetWindowText(previous);
+        return m_typingAhead.RunLater();
+    }
     ShowRows();
     if (bFromControls)
         AnnounceCount(previous);
+}
+
+bool CLookup::WalkGoesOn(bool bTypingStops) {
+    switch (m_typingAhead.LookAtInput(m_editItemName.m_hWnd)) {
+    case CTypingAhead::kToEnd:
+        return false;
+    case CTypingAhead::kTypedPast:
+        return !bTypingStops;
+    default:
+        return true;
+    }
 }
 
 void CLookup::AnnounceCount(const CString& previous) {
@@ -114,12 +146,16 @@ void CLookup::FillDevices() {
     }
 }
 
-void CLookup::FillAreas() {
+bool CLookup::FillAreas() {
+    // Keys typed meanwhile wait for the item walk: it reads the name.
     for (const char* name = ListFirstArea(m_strDevice); name; name = ListNextArea()) {
         m_cbArea.AddString(name);
         if (_stricmp(name, m_strArea) == 0)
             m_cbArea.SelectString(-1, name);
+        if (!WalkGoesOn(false))
+            return false;
     }
+    return true;
 }
 
 void CLookup::FillTypes() {
@@ -132,18 +168,41 @@ void CLookup::FillTypes() {
     }
 }
 
-void CLookup::FillItems() {
+bool CLookup::FillItems() {
     // The item walk refuses a pattern longer than it holds (23 characters):
     // the list then stays empty and the user can go on editing the pattern.
-    m_rows.RemoveAll();
-    if (m_cbArea.GetCurSel() == CB_ERR)
-        return;
-    for (const char* name = ListFirstItem(m_strDevice, m_strArea, m_nType, m_strItemName); name;
-         name = ListNextItem())
-        m_rows.Add(name, atc_last_mod_time, atc_data_size);
+    // The rows go aside until the walk is complete; a long walk shows the
+    // rows read so far in the count.
+    m_walkRows.RemoveAll();
+    if (m_cbArea.GetCurSel() != CB_ERR) {
+        const DWORD start = ::GetTickCount();
+        DWORD shown = start;
+        for (const char* name = ListFirstItem(m_strDevice, m_strArea, m_nType, m_strItemName); name;
+             name = ListNextItem()) {
+            m_walkRows.Add(name, atc_last_mod_time, atc_data_size);
+            if (!WalkGoesOn(true))
+                return false;
+            const DWORD now = ::GetTickCount();
+            if (now - shown >= kProgressMs) {
+                shown = now;
+                ShowCount(m_walkRows.GetCount());
+            }
+        }
+    }
+    m_rows.Swap(m_walkRows);
+    return true;
+}
+
+void CLookup::ShowCount(int nCount) {
+    CString count;
+    count.Format("%d", nCount);
+    m_staticCount.SetWindowText(count);
+    m_staticCount.RedrawWindow(nullptr, nullptr, RDW_UPDATENOW);
 }
 
 void CLookup::ShowRows() {
+    CListCtrl::CRefill refill(m_list);
+    m_list.DeleteAllItems();
     if (m_list.GetStyle() & LVS_OWNERDATA) {
         m_list.SetItemCountEx(m_rows.GetCount(), 0); // repainted whole when drawing resumes
     } else {
@@ -157,9 +216,7 @@ void CLookup::ShowRows() {
             }
         }
     }
-    CString count;
-    count.Format("%d", m_list.GetItemCount());
-    m_staticCount.SetWindowText(count);
+    ShowCount(m_list.GetItemCount());
 }
 
 // The view's style rule, whatever the view before: details
@@ -258,8 +315,8 @@ void CLookup::OnItemNameChanged() {
 }
 
 void CLookup::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == CTypingAhead::kTimerId && m_typingAhead.Drop())
-        Refresh(1);
+    if (nIDEvent == CTypingAhead::kTimerId && !CTypingAhead::IsRefreshing() && m_typingAhead.Drop())
+        Refresh(m_bTypesFilled);
 }
 
 BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
@@ -308,6 +365,12 @@ void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
 }
 
 void CLookup::OnOK() {
+    // Sent by another thread while a walk looked at the queue: the user
+    // confirms complete rows, once the walk is over.
+    if (CTypingAhead::IsRefreshing()) {
+        PostMessage(WM_COMMAND, IDOK);
+        return;
+    }
     // The user confirms the rows on the screen; a refresh still waiting
     // for typed keys would replace them.
     m_typingAhead.Drop();

@@ -39,8 +39,12 @@ class CLookup : public CDialog {
     BOOL OnInitDialog() override;
     void OnOK() override;
 
+    // Posted by OnInitDialog: the first fill, with the dialog on the screen.
+    enum { WM_FIRST_FILL = WM_APP + 1 };
+    LRESULT OnFirstFill(WPARAM wParam, LPARAM lParam);
     // Fills the selectors and the item list from the enumeration interface;
     // bFromControls nonzero first takes the user's choice from the controls.
+    // A walk looks at the input meanwhile, and stops for the user.
     void Refresh(int bFromControls);
 
     void OnSetDetails();
@@ -80,11 +84,16 @@ class CLookup : public CDialog {
     void NameControls();
 
     // The refresh's parts, in the order in which they walk.
+    // Those that walk the store answer false when the user stopped them.
     void FillDevices();
-    void FillAreas();
+    bool FillAreas();
     void FillTypes();
-    void FillItems();
+    bool FillItems();
     void ShowRows();
+    void ShowCount(int nCount);
+    // Between two storage calls: false when the user asked to end the
+    // dialog, or typed into the item name field and bTypingStops.
+    bool WalkGoesOn(bool bTypingStops);
     // A refresh from the controls completed: a changed count is read out.
     void AnnounceCount(const CString& previous);
 
@@ -105,8 +114,10 @@ class CLookup : public CDialog {
     CStatic m_staticCount;
     CComboBox m_cbArea;
 
-    CItemRows m_rows;      // what the item list shows, in walk order
-    CStringArray m_chosen; // what OnOK collected, until the dialog has ended
+    CItemRows m_rows;       // what the item list shows, in walk order
+    CItemRows m_walkRows;   // what the walk in progress has read
+    int m_bTypesFilled = 0; // a first fill got as far as the types
+    CStringArray m_chosen;  // what OnOK collected, until the dialog has ended
     CTypingAhead m_typingAhead;
     // The toolbar's images where it does not load them itself (another dpi
     // than 96, a high-contrast scheme); the toolbar does not free them.

@@ -41,7 +41,7 @@ BOOL CLookup::OnInitDialog() {
     InsertColumns(dpi);
     NameControls();
 
-    Refresh(0);
+    PostMessage(WM_FIRST_FILL);
     m_editItemName.SetFocus();
     return 0; // the focus stays where it was put
 }

@@ -25,6 +25,34 @@ bool TypedKeysWaiting(HWND hWnd) {
     return false;
 }
 
+// A key that changes the text of a one-line edit, or moves its caret: the
+// walk for the text before it is no longer wanted. Enter, Tab and the keys
+// that move through the rows act on what the walk finds: they wait for it.
+bool TypingKey(const MSG& msg) {
+    if (msg.message == WM_CHAR)
+        return msg.wParam != '\r' && msg.wParam != '\n' && msg.wParam != '\t' && msg.wParam != 0x1B;
+    switch (msg.wParam) {
+    case VK_RETURN:
+    case VK_TAB:
+    case VK_ESCAPE:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool Waiting(MSG& msg, HWND hWnd, UINT message) {
+    return ::PeekMessageA(&msg, hWnd, message, message,
+                          PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE) != FALSE;
+}
+
 } // namespace
 
 bool CTypingAhead::WaitForKeys() {
@@ -34,4 +62,26 @@ bool CTypingAhead::WaitForKeys() {
         return false;
     m_window.SetTimer(kTimerId, USER_TIMER_MINIMUM);
     return true;
+}
+
+CTypingAhead::Asked CTypingAhead::LookAtInput(HWND hNameField) {
+    const DWORD now = ::GetTickCount();
+    if (now - m_lastLook < kLookMs)
+        return kNothing;
+    m_lastLook = now;
+    HWND hDlg = m_window.m_hWnd;
+    MSG msg;
+    if (Waiting(msg, hDlg, WM_KEYDOWN) && msg.wParam == VK_ESCAPE)
+        return kToEnd;
+    if ((Waiting(msg, hDlg, WM_SYSKEYDOWN) && msg.wParam == VK_F4) ||
+        (Waiting(msg, ::GetDlgItem(hDlg, IDCANCEL), WM_LBUTTONDOWN)) ||
+        (Waiting(msg, hDlg, WM_NCLBUTTONDOWN) && msg.wParam == HTCLOSE) ||
+        (Waiting(msg, hDlg, WM_SYSCOMMAND) && (msg.wParam & 0xFFF0) == SC_CLOSE) ||
+        Waiting(msg, hDlg, WM_CLOSE) ||
+        (Waiting(msg, hDlg, WM_COMMAND) && LOWORD(msg.wParam) == IDCANCEL))
+        return kToEnd;
+    if ((Waiting(msg, hNameField, WM_KEYDOWN) && TypingKey(msg)) ||
+        (Waiting(msg, hNameField, WM_CHAR) && TypingKey(msg)))
+        return kTypedPast;
+    return kNothing;
 }

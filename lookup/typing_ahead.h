@@ -28,6 +28,24 @@ class CTypingAhead {
     bool WaitForKeys();
     // Drops the refresh that waits; true when one did.
     bool Drop() { return m_window.KillTimer(kTimerId) != FALSE; }
+    // A refresh that could not run to its end runs again once the input
+    // that stopped it is handled.
+    void RunLater() { m_window.SetTimer(kTimerId, USER_TIMER_MINIMUM); }
+
+    // What the user asked for while a walk goes on, by the first input of
+    // its kind waiting in the queue.
+    enum Asked {
+        kNothing,   // nothing, or what waits for the walk (OK, Enter, a selector)
+        kToEnd,     // Escape, Cancel, the close box, Alt+F4
+        kTypedPast, // keys that change the item name field (hNameField)
+    };
+    // Looks at the queue between two storage calls of a walk, at most every
+    // kLookMs: often enough that the user is never kept waiting, seldom
+    // enough that a fast walk does not notice. Handles no input.
+    Asked LookAtInput(HWND hNameField);
+    // Starts the clock of a walk's looks.
+    void StartWalk() { m_lastLook = ::GetTickCount(); }
+    enum { kLookMs = 25 };
 
     // Marks a refresh as running for its scope, on every way out.
     class CRefreshScope {
@@ -45,6 +63,7 @@ class CTypingAhead {
     static int s_nRefreshing;
 
     CWnd& m_window;
+    DWORD m_lastLook = 0;
 };
 
 #endif

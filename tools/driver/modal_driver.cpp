@@ -58,11 +58,41 @@ HWND WaitForDialog(const DriveContext& ctx) {
     return nullptr;
 }
 
+UINT SettleMessage() {
+    static const UINT message = RegisterWindowMessageA("DriveModal.Settle");
+    return message;
+}
+
+LRESULT CALLBACK SettleHook(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg.message == SettleMessage())
+        SetEvent(reinterpret_cast<HANDLE>(msg.lParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A dialog may fill itself after it shows: it is driven once its thread
+// has taken from its queue a message posted after it appeared, that is,
+// once the work queued before has been done.
+void WaitSettled(HWND hDlg, DWORD threadId, DWORD patienceMs) {
+    HANDLE settled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, SettleHook, nullptr, threadId);
+    const bool posted =
+        hook && PostMessageA(hDlg, SettleMessage(), 0, reinterpret_cast<LPARAM>(settled));
+    const bool done = posted && WaitForSingleObject(settled, patienceMs) == WAIT_OBJECT_0;
+    if (hook)
+        UnhookWindowsHookEx(hook);
+    if (posted && !done && IsWindow(hDlg))
+        g_onFailure("the dialog did not settle after it appeared");
+    if (done || !posted)
+        CloseHandle(settled); // else the message may still come: the event stays
+}
+
 DWORD WINAPI DriverThread(void* param) {
     DriveContext* ctx = static_cast<DriveContext*>(param);
     HWND hDlg = WaitForDialog(*ctx);
     if (hDlg) {
         ctx->outcome.appeared = true;
+        WaitSettled(hDlg, ctx->callerThread, ctx->patienceMs);
         (*ctx->drive)(hDlg);
         if (IsWindow(hDlg)) {
             ctx->outcome.closedByHarness = true;
