@@ -10,6 +10,10 @@ TAVORIN_PACKAGES="cmake make g++ gcc googletest libbenchmark-dev clang libclang-
 # Packing, signing and checking the packages (scripts/package, scripts/deb-check).
 TAVORIN_PACKAGES+=" osslsigncode openssl dpkg-dev file jq unzip"
 
+# The store on a file server (scripts/checks/60-file-server): Samba's server
+# and the FUSE client that mounts its shares.
+TAVORIN_PACKAGES+=" samba smbnetfs"
+
 log() { printf '%s\n' "$*" >&2; }
 
 # The version of TAVORIN: project() in CMakeLists.txt sets it, once.

@@ -3,6 +3,8 @@
 // one seed after another), and a changed setting seeds the generator anew.
 #include "faults.h"
 
+#include "env_setting.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +31,6 @@ uint64_t Draw(uint64_t& state) {
 // mode off; a text that is not empty is told once, on stderr, since an
 // integrator who set it expects failures.
 void Configure(const char* text) {
-    std::snprintf(g_mode.setting, sizeof g_mode.setting, "%s", text);
     g_mode.oneIn = 0;
     if (!*text)
         return;
@@ -54,10 +55,7 @@ void Configure(const char* text) {
 } // namespace
 
 std::optional<Fault> NextFault() {
-    const char* setting = std::getenv("KELVAST_FAULTS");
-    if (!setting)
-        setting = "";
-    if (std::strncmp(setting, g_mode.setting, sizeof g_mode.setting - 1) != 0)
+    if (const char* setting = ChangedSetting("KELVAST_FAULTS", g_mode.setting))
         Configure(setting);
     if (g_mode.oneIn == 0)
         return std::nullopt;

@@ -16,11 +16,13 @@
 // allocates only the paths its mode 0 call looks up.
 //
 // KELVAST_FAULTS=<seed>:<n> makes the library fail as the real one may
-// (faults.h): each call below asks first whether it is to fail.
+// (faults.h), KELVAST_LATENCY=<microseconds> makes it slow (latency.h): each
+// call below begins with BeginCall.
 #define KELVAST_BUILD
 #include "kelvast.h"
 
 #include "faults.h"
+#include "latency.h"
 #include "store_fs.h"
 #include "wildcard.h"
 
@@ -251,18 +253,25 @@ void LeaveJunk(char* buffer, size_t size, const Fault& fault) {
         std::snprintf(buffer, size, "FAULT%u", static_cast<unsigned>(fault.variant % 1000));
 }
 
+// Every exported call begins here: it takes the slow mode's time, then
+// learns whether it is to fail.
+std::optional<Fault> BeginCall() {
+    WaitLatency();
+    return NextFault();
+}
+
 } // namespace
 
 extern "C" {
 
 int at_connect_to_network(void) {
-    if (const std::optional<Fault> fault = NextFault())
+    if (const std::optional<Fault> fault = BeginCall())
         return fault->result;
     return Guarded([] { return FindNetworkFolder() ? 1 : 0; }, 0);
 }
 
 int at_set_network_str(const char* text) {
-    if (const std::optional<Fault> fault = NextFault())
+    if (const std::optional<Fault> fault = BeginCall())
         return fault->result;
     if (!text)
         return 0;
@@ -278,7 +287,7 @@ int at_set_network_str(const char* text) {
 char* at_get_network_str(const char* computer, int flags) {
     (void)computer;
     (void)flags;
-    const std::optional<Fault> fault = NextFault();
+    const std::optional<Fault> fault = BeginCall();
     if (g_network.name.empty() || (fault && fault->variant % 2))
         return nullptr;
     return Guarded(
@@ -290,7 +299,7 @@ char* at_get_network_str(const char* computer, int flags) {
 }
 
 int at_count_storage_areas(const char* pattern, at_count_t* count) {
-    if (const std::optional<Fault> fault = NextFault()) {
+    if (const std::optional<Fault> fault = BeginCall()) {
         if (count && fault->variant % 2)
             *count = fault->variant; // never to be read after a failure
         return fault->result;
@@ -309,7 +318,7 @@ int at_count_storage_areas(const char* pattern, at_count_t* count) {
 
 // A failure ends the walk: the caller sees it end early.
 int at_lookup_storage_areas(char* areaName, const char* pattern, int mode) {
-    if (const std::optional<Fault> fault = NextFault()) {
+    if (const std::optional<Fault> fault = BeginCall()) {
         g_areaWalk.End();
         LeaveJunk(areaName, AT_AREA_NAME_SIZE, *fault);
         return fault->result;
@@ -335,7 +344,7 @@ int at_lookup_storage_areas(char* areaName, const char* pattern, int mode) {
 
 int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const char* pattern,
                    int mode) {
-    if (const std::optional<Fault> fault = NextFault()) {
+    if (const std::optional<Fault> fault = BeginCall()) {
         g_itemWalk.End();
         LeaveJunk(itemName, AT_ITEM_NAME_SIZE, *fault);
         atc_data_size = -1;

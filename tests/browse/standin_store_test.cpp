@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -48,12 +49,15 @@ const char* const kEmptyFolders[] = {"C/EMPTY", "d-is-not-a-device", "C/PATTERNS
 
 fs::path g_root;
 
-void SetStore(const fs::path& root) {
+void SetVariable(const char* name, const std::string& value) {
 #if defined(_WIN32)
-    _putenv_s("KELVAST_STORE", root.string().c_str());
+    _putenv_s(name, value.c_str());
 #else
-    setenv("KELVAST_STORE", root.string().c_str(), 1);
+    setenv(name, value.c_str(), 1);
 #endif
+}
+void SetStore(const fs::path& root) {
+    SetVariable("KELVAST_STORE", root.string());
 }
 
 void SetModTime(const fs::path& file, int64_t seconds) {
@@ -179,6 +183,21 @@ TEST(StandInStore, ItemsMatchThePatternWithTheirSizeAndTime) {
     EXPECT_TRUE(Items("C:", "PATTERNS", 12, "*").empty());
     EXPECT_TRUE(Items("C:", "", 9, "*").empty());
     EXPECT_TRUE(Items("C:", "NOWHERE", 9, "*").empty());
+}
+
+TEST(StandInStore, ASlowStoreTakesItsLatencyAtEveryCallAndAnswersTheSame) {
+    const std::vector<Found> plain = Items("C:", "PATTERNS", 9, "*");
+    SetVariable("KELVAST_LATENCY", "20000");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Items("C:", "PATTERNS", 9, "*"), plain);
+    // The first step, three items and the step that finds the end.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4 * 20));
+    testing::internal::CaptureStderr();
+    SetVariable("KELVAST_LATENCY", "20ms");
+    EXPECT_EQ(Items("C:", "PATTERNS", 9, "*"), plain);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("KELVAST_LATENCY=\"20ms\" is not"),
+              std::string::npos);
+    SetVariable("KELVAST_LATENCY", "");
 }
 
 TEST(StandInStore, TheDialogsWalkOrderWorksEndToEnd) {

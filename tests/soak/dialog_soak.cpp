@@ -377,8 +377,10 @@ int RunRandomUsers(int argc, char** argv, const std::string& root) {
                       (std::to_string(seed) + ":" + std::to_string(faults)).c_str());
         const double start = Seconds();
         const bool passed = RandomUser(seed, root, faults).Run(actions);
-        std::printf("seed %u --faults %d: %d actions %s in %.1f s\n", seed, faults, actions,
-                    passed ? "passed" : "FAILED", Seconds() - start);
+        const char* latency = std::getenv("KELVAST_LATENCY");
+        std::printf("seed %u --faults %d%s%s: %d actions %s in %.1f s\n", seed, faults,
+                    latency && *latency ? ", KELVAST_LATENCY=" : "", latency ? latency : "",
+                    actions, passed ? "passed" : "FAILED", Seconds() - start);
         std::fflush(stdout);
         ok = ok && passed;
     }

@@ -1,0 +1,25 @@
+// The stand-in's modes are set in the environment and read at every call,
+// so that a program can change them between runs of its own.
+#ifndef STORE_ENV_SETTING_H
+#define STORE_ENV_SETTING_H
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// The variable's text (empty when unset) when it differs from last, which
+// then holds it (cut to fit: a text too long for it is never valid, and
+// its cut copy keeps it from being read, and reported, again); nullptr
+// when unchanged.
+template <size_t N> const char* ChangedSetting(const char* name, char (&last)[N]) {
+    const char* text = std::getenv(name);
+    if (!text)
+        text = "";
+    if (std::strncmp(text, last, N - 1) == 0)
+        return nullptr;
+    std::snprintf(last, N, "%s", text);
+    return text;
+}
+
+#endif
