@@ -6,6 +6,12 @@
 #include "kelvast.h"
 #include "wildcard.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <cstring>
 #include <map>
 #include <string>
@@ -28,8 +34,17 @@ struct Item {
     int modTime;
 };
 
+void Pause(unsigned ms) {
+#ifdef _WIN32
+    Sleep(ms);
+#else
+    usleep(ms * 1000);
+#endif
+}
+
 struct Fake {
     int connectResult = 1;
+    unsigned itemDelayMs = 0;
     bool networkNameSet = true;
     std::string networkName = "NET:";
     std::map<std::string, std::vector<std::string>> areas;
@@ -69,6 +84,9 @@ bool CopyOut(char* out, size_t size, const std::string& text) {
 
 extern "C" {
 
+void fake_set_item_delay(unsigned ms) {
+    F().itemDelayMs = ms;
+}
 void fake_reset(void) {
     void* (*probe)(void) = F().probe;
     F() = Fake();
@@ -159,6 +177,8 @@ int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const cha
                    int mode) {
     Record("data " + std::to_string(typeCode) + " " + Text(itemPath) + " " + Text(pattern) + " " +
            std::to_string(mode));
+    if (F().itemDelayMs)
+        Pause(F().itemDelayMs);
     if (mode == 0) {
         F().itemWalk.clear();
         F().itemNext = 0;

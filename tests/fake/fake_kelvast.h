@@ -28,6 +28,9 @@ FAKE_API void fake_set_count(const char* pattern, int result, unsigned long coun
 // Adds an item of type code at path ("C:PATTERNS"), matched with * and ?.
 FAKE_API void fake_add_item(const char* path, int type, const char* name, int size, int modTime);
 
+// Each item walk call takes ms longer, as over a slow store.
+FAKE_API void fake_set_item_delay(unsigned ms);
+
 // Recorded calls, oldest first, such as "connect", "set_network NETWORK",
 // "get_network \\. 4", "count C:*", "areas C:* 0", "data 9 C:PATTERNS AB* 0".
 FAKE_API int fake_call_count(void);

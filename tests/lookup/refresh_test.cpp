@@ -322,3 +322,45 @@ TEST_F(LookupTest, TheCountsChangeIsAnnouncedOncePerSettledRefresh) {
     });
     UnhookWinEvent(hHook);
 }
+
+// Over a slow store: the dialog shows while its first walk goes on and
+// counts the rows read so far; keys typed into the name field stop a walk
+// for the name typed past, the refresh running once for the name they
+// leave; Escape ends the dialog in the middle of a walk.
+TEST_F(LookupTest, OverASlowStoreTheDialogShowsCountsAndLetsTheUserGo) {
+    const int kItems = 301; // with MODEL1
+    for (int i = 100; i < 400; ++i)
+        fake_add_item("C:PATTERNS", kTypeModel, ("M" + std::to_string(i)).c_str(), 1, 0);
+    fake_set_item_delay(3);
+    Buffers b = Start("C:", "PATTERNS", kTypeModel);
+    int answer = -1;
+    DriveLookup([&] { answer = AtLookupItem(b.device, b.area, &b.type, "", kAllFlags, b.result); },
+                [&](const LookupWindow& w) {
+                    auto count = [&] { return std::atoi(w.Text(IDC_ITEM_COUNT).c_str()); };
+                    // Rows read so far, other than those of the refresh before.
+                    auto counting = [&](int before) {
+                        return WaitUntil([&] {
+                            const int n = count();
+                            return n > 0 && n < kItems && n != before;
+                        });
+                    };
+                    EXPECT_NE(count(), kItems) << "shown only once the first walk was over";
+                    EXPECT_TRUE(counting(0)) << "no count of the rows read so far";
+                    EXPECT_TRUE(WaitUntil([&] { return count() == kItems; }, 10000));
+                    w.PostChar('M');
+                    EXPECT_TRUE(counting(kItems));
+                    w.PostChar('1');
+                    EXPECT_TRUE(WaitUntil([&] { return count() == 100; }, 10000));
+                    w.PostChar('\b');
+                    EXPECT_TRUE(counting(100));
+                    w.PostKey(VK_ESCAPE);
+                    EXPECT_TRUE(w.WaitClosed());
+                },
+                5000, false);
+    EXPECT_EQ(answer, 0);
+    EXPECT_STREQ(b.device, "C:");
+    EXPECT_EQ(fake_count_calls("data 12 C:PATTERNS M1* 0"), 1);
+    EXPECT_EQ(fake_count_calls("data 12 C:PATTERNS M* 0"), 2);
+    EXPECT_LT(fake_count_calls("data 12 C:PATTERNS M* 1"), 2 * kItems - 20)
+        << "a walk for a name typed past, or one Escape ended, ran on";
+}

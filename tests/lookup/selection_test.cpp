@@ -346,3 +346,22 @@ TEST_F(LookupTest, KeysFromTheNameFieldSelectARowAndEnterTakesIt) {
     EXPECT_EQ(fake_count_calls("data 9 C:PATTERNS AB* 0"), 1)
         << "one walk for the keys typed ahead";
 }
+
+// Down and Enter typed while a walk goes on wait for its rows: Down
+// selects the first of them, Enter takes it.
+TEST_F(LookupTest, KeysForTheRowsTypedDuringAWalkWaitForItsRows) {
+    for (int i = 100; i < 300; ++i)
+        fake_add_item("C:PATTERNS", kTypeModel, ("M" + std::to_string(i)).c_str(), 1, 0);
+    fake_set_item_delay(3);
+    Buffers b = Start("C:", "PATTERNS", kTypeModel);
+    const int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        w.PostChar('M');
+        EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) != "201"; })) << "no walk seen";
+        w.PostKey(VK_DOWN);
+        w.PostKey(VK_RETURN);
+        EXPECT_TRUE(w.WaitClosed(10000));
+    });
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(b.result, "MODEL1");
+    EXPECT_EQ(fake_count_calls("data 12 C:PATTERNS M* 1"), 201) << "the walk did not end";
+}

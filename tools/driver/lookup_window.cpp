@@ -7,9 +7,10 @@
 #include <cstring>
 
 DriveOutcome DriveLookup(const std::function<void()>& call,
-                         const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs) {
+                         const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs,
+                         bool settle) {
     const DriveOutcome outcome = DriveModal(
-        call, [&](HWND hDlg) { drive(LookupWindow(hDlg)); }, patienceMs, IDC_ITEM_LIST);
+        call, [&](HWND hDlg) { drive(LookupWindow(hDlg)); }, patienceMs, IDC_ITEM_LIST, settle);
     if (!outcome.appeared)
         DriverFailure("no \"Lookup\" dialog appeared within " + std::to_string(patienceMs) + " ms");
     return outcome;

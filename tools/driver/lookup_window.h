@@ -63,6 +63,6 @@ class LookupWindow {
 // fault.
 DriveOutcome DriveLookup(const std::function<void()>& call,
                          const std::function<void(const LookupWindow&)>& drive,
-                         DWORD patienceMs = 5000);
+                         DWORD patienceMs = 5000, bool settle = true);
 
 #endif

@@ -21,6 +21,7 @@ struct DriveContext {
     const std::function<void(HWND)>* drive;
     HANDLE callDone;
     DWORD patienceMs;
+    bool settle;
     DriveOutcome outcome;
 };
 
@@ -92,7 +93,8 @@ DWORD WINAPI DriverThread(void* param) {
     HWND hDlg = WaitForDialog(*ctx);
     if (hDlg) {
         ctx->outcome.appeared = true;
-        WaitSettled(hDlg, ctx->callerThread, ctx->patienceMs);
+        if (ctx->settle)
+            WaitSettled(hDlg, ctx->callerThread, ctx->patienceMs);
         (*ctx->drive)(hDlg);
         if (IsWindow(hDlg)) {
             ctx->outcome.closedByHarness = true;
@@ -139,10 +141,10 @@ LRESULT SendBounded(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD ms)
 }
 
 DriveOutcome DriveModal(const std::function<void()>& call, const std::function<void(HWND)>& drive,
-                        DWORD patienceMs, int childId) {
+                        DWORD patienceMs, int childId, bool settle) {
     DriveContext ctx = {
-        GetCurrentThreadId(), childId,       &drive, CreateEventA(nullptr, TRUE, FALSE, nullptr),
-        patienceMs,           DriveOutcome()};
+        GetCurrentThreadId(), childId, &drive,        CreateEventA(nullptr, TRUE, FALSE, nullptr),
+        patienceMs,           settle,  DriveOutcome()};
     HANDLE thread = CreateThread(nullptr, 0, DriverThread, &ctx, 0, nullptr);
     if (!thread)
         GiveUp("no driver thread");

@@ -37,8 +37,10 @@ struct DriveOutcome {
 // drive on a second thread. A dialog still open when drive returns is
 // cancelled. patienceMs bounds the wait for the dialog to show and then the
 // wait for call to return.
+// drive starts once the dialog's thread has done the work queued when the
+// dialog appeared (a fill after it shows), or at once without settle.
 DriveOutcome DriveModal(const std::function<void()>& call, const std::function<void(HWND)>& drive,
-                        DWORD patienceMs, int childId = 0);
+                        DWORD patienceMs, int childId = 0, bool settle = true);
 
 // Ends the process with a message at once: for faults and hung waits.
 void GiveUp(const char* why);
