@@ -46,10 +46,4 @@ class AFX_MAINTAIN_STATE2 {
 
 #define AFX_MANAGE_STATE2(p) AFX_MAINTAIN_STATE2 _ctlState(p)
 
-// Copies string resource nID of the current module state's resource source
-// into rText and answers true; leaves rText as it was when there is no such
-// string.
-class CString;
-bool AfxLoadString(unsigned int nID, CString& rText);
-
 #endif

@@ -354,6 +354,15 @@ TEST(ResourceSource, FileVersionMayDifferWhenTheProductVersionIsEqual) {
     EXPECT_EQ(1, report.modules[kTavorinl]);
 }
 
+TEST(ResourceSource, StringsBeyondTheEndOfTheirBlockAreMissing) {
+    CaseFolder folder;
+    folder.Put(Here("module_variant_cut.dll"), kTavorinl);
+    std::vector<std::string> expected = VariantTypes(); // 16 to 24 cut: rows repeat the one above
+    for (size_t row = 1; row < expected.size(); ++row)
+        expected[row] = std::stoi(expected[row].substr(8)) < 16 ? expected[row] : expected[row - 1];
+    EXPECT_EQ(expected, folder.Run().types);
+}
+
 TEST(ResourceSource, OnlyTheModulesFolderIsSearchedNotTheCurrentOne) {
     CaseFolder folder;
     folder.PutInCurrentFolder(Res(kTavorinl), kTavorinl);
