@@ -56,7 +56,7 @@ std::optional<std::string> StoreRoot() {
     static bool told = false;
     if (!root && !told) {
         told = true;
-        std::fprintf(stderr, "Kelvast stand-in: cannot read the path of its own file and "
+        std::fprintf(stderr, "Kelvast stand-in: cannot tell the full path of its own file and "
                              "KELVAST_STORE is not set; no store\n");
     }
     return root;
