@@ -4,6 +4,7 @@
 #include "afxstr.h"
 #include "tavorin.h"
 
+#include "afxres.h"
 #include "afxstate.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+#include "afxres.h"
 #include "afxres_posix.h"
 #include "afxstate.h"
 #include "afxstr.h"

@@ -1,4 +1,5 @@
 // String resources from the current module state's resource library.
+#include "afxres.h"
 #include "afxstate.h"
 #include "afxstr.h"
 
@@ -17,14 +18,18 @@ bool AfxLoadString(unsigned int nID, CString& rText) {
     const WCHAR* p = hmem ? static_cast<const WCHAR*>(LockResource(hmem)) : nullptr;
     if (!p)
         return false;
-    for (unsigned int i = 0; i < (nID & 15); ++i)
-        p += *p + 1;
-    const int cch = *p;
-    if (cch == 0)
+    // A resource library is accepted on its version alone: its block may be
+    // cut short, so every length is checked against what the block holds.
+    const size_t words = SizeofResource(hRes, hrsrc) / sizeof(WCHAR);
+    size_t at = 0;
+    for (unsigned int i = 0; i < (nID & 15) && at < words; ++i)
+        at += 1 + static_cast<size_t>(p[at]);
+    if (at >= words || p[at] == 0 || p[at] > words - at - 1)
         return false;
-    const int cb = WideCharToMultiByte(CP_ACP, 0, p + 1, cch, nullptr, 0, nullptr, nullptr);
+    const int cch = p[at];
+    const int cb = WideCharToMultiByte(CP_ACP, 0, p + at + 1, cch, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(cb), '\0');
-    WideCharToMultiByte(CP_ACP, 0, p + 1, cch, &text[0], cb, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, p + at + 1, cch, &text[0], cb, nullptr, nullptr);
     rText = text.c_str();
     return true;
 }

@@ -44,10 +44,5 @@ class AFX_MAINTAIN_STATE2 {
     AFX_MODULE_STATE* m_pPrevState;
 };
 
-// Copies string resource nID of the current module state's resource source
-// into rText and answers true; leaves rText as it was when there is no such
-// string.
-class CString;
-bool AfxLoadString(unsigned int nID, CString& rText);
 
 #endif

@@ -73,15 +73,33 @@ wine_environment() {
     export LC_ALL=C.UTF-8
 }
 
+# True when folder $1 may be removed and made anew as a prefix: it does not
+# exist or is empty, it is one of the project's own under build/, or this
+# file began it (the marker is written before wineboot runs, so an
+# interrupted creation carries it). TAVORIN_WINEPREFIX may name anything,
+# a user's ~/.wine included.
+prefix_may_be_made() {
+    local entries
+    case $1 in "$REPO/build/wineprefix" | "$REPO/build/wineprefix-dpi") return 0 ;; esac
+    [ -e "$1" ] || return 0
+    [ -f "$1/.tavorin-prefix" ] && return 0
+    [ -d "$1" ] && entries=$(ls -A "$1") && [ -z "$entries" ]
+}
+
 # Creates the prefix once (needs DISPLAY: the first Wine process of a prefix
 # fixes its display). A crash must end the program, not open a debugger
 # that waits for a click.
 prepare_wine() {
     wine_environment
+    if [ ! -f "$WINEPREFIX/.tavorin-ready" ] && ! prefix_may_be_made "$WINEPREFIX"; then
+        log "not touching $WINEPREFIX: not empty and no Wine prefix of this project;" \
+            "set TAVORIN_WINEPREFIX to a new or empty folder"
+        return 1
+    fi
     timeout 30 wineserver -k 2>/dev/null
     if [ ! -f "$WINEPREFIX/.tavorin-ready" ]; then
         rm -rf "$WINEPREFIX"
-        mkdir -p "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX" && touch "$WINEPREFIX/.tavorin-prefix" || return 1
         log "creating Wine prefix $WINEPREFIX"
         timeout 180 wineboot --init >/dev/null 2>&1 || { log "wineboot failed"; return 1; }
         timeout 60 wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1

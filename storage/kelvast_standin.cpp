@@ -6,9 +6,11 @@
 //   <root>/<X>/<area>/          a storage area
 //   <root>/<X>/<area>/<code>/   the items of type <code>, one file each
 //
-// <root> is KELVAST_STORE, or "store" beside this library. Names that would
-// not fit the caller's buffers are skipped, never cut. No exception leaves
-// an exported function: a failure answers 0, as the real library's do.
+// <root> is KELVAST_STORE, or "store" beside this library; where the library
+// cannot read its own path, there is no store (never one of the current
+// folder). Names that would not fit the caller's buffers are skipped, never
+// cut. No exception leaves an exported function: a failure answers 0, as
+// the real library's do.
 //
 // A walk lists its folder once, on mode 0, and hands out that listing: the
 // store may change between calls without disturbing it. The listings'
@@ -48,9 +50,18 @@ namespace {
 
 const char kNetworkFolder[] = "NETWORK";
 
-std::string StoreRoot() {
+std::optional<std::string> StoreRoot() {
     const char* env = std::getenv("KELVAST_STORE");
-    return env && *env ? std::string(env) : DefaultStoreRoot();
+    if (env && *env)
+        return std::string(env);
+    std::optional<std::string> root = DefaultStoreRoot();
+    static bool told = false;
+    if (!root && !told) {
+        told = true;
+        std::fprintf(stderr, "Kelvast stand-in: cannot tell the full path of its own file and "
+                             "KELVAST_STORE is not set; no store\n");
+    }
+    return root;
 }
 
 // A name that can only mean an entry of the folder itself: no separators,
@@ -85,12 +96,18 @@ std::optional<std::string> FindFolder(const std::string& folder, const char* nam
     return found;
 }
 
+// The store root's sub-folder named name; nothing without a store.
+std::optional<std::string> FindInStore(const char* name) {
+    const std::optional<std::string> root = StoreRoot();
+    return root ? FindFolder(*root, name) : std::nullopt;
+}
+
 // The network device's folder: where many workstations share one store it
 // lives on a file server (a UNC path \\server\share on Windows).
 std::optional<std::string> FindNetworkFolder() {
     const char* env = std::getenv("KELVAST_NETWORK");
     if (!env || !*env)
-        return FindFolder(StoreRoot(), kNetworkFolder);
+        return FindInStore(kNetworkFolder);
     if (!IsFolder(env))
         return std::nullopt;
     return std::string(env);
@@ -122,7 +139,7 @@ std::optional<Device> FindDevice(const char* text) {
     if (network)
         folder = FindNetworkFolder();
     else if (length == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
-        folder = FindFolder(StoreRoot(), name.c_str());
+        folder = FindInStore(name.c_str());
     if (!folder)
         return std::nullopt;
     return Device{*folder, length + 1};

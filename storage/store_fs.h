@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,9 @@ void ListFiles(const std::string& folder, const char* pattern, std::vector<Store
 bool IsFolder(const std::string& path);
 
 // The folder the store lives in when KELVAST_STORE is not set: "store"
-// beside the storage library's own file.
-std::string DefaultStoreRoot();
+// beside the storage library's own file. Nothing when that file's full path
+// cannot be read: a relative "store" would serve whatever folder is current.
+std::optional<std::string> DefaultStoreRoot();
 
 extern const char kPathSeparator;
 

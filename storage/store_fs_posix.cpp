@@ -71,12 +71,12 @@ bool IsFolder(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string DefaultStoreRoot() {
+std::optional<std::string> DefaultStoreRoot() {
+    // A relative name is relative to the folder that was current at load.
     Dl_info info;
-    if (dladdr(reinterpret_cast<void*>(&DefaultStoreRoot), &info) && info.dli_fname) {
-        std::string path = info.dli_fname;
-        const size_t slash = path.find_last_of('/');
-        return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/store";
-    }
-    return "store";
+    if (!dladdr(reinterpret_cast<void*>(&DefaultStoreRoot), &info) || !info.dli_fname ||
+        info.dli_fname[0] != '/')
+        return std::nullopt;
+    const std::string path = info.dli_fname;
+    return path.substr(0, path.find_last_of('/')) + "/store";
 }

@@ -69,16 +69,19 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string DefaultStoreRoot() {
+std::optional<std::string> DefaultStoreRoot() {
     HMODULE self = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&DefaultStoreRoot), &self);
+    // A path over MAX_PATH comes back cut short.
     char path[MAX_PATH];
     const DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
-        return "store";
-    std::string dir(path, n);
+        return std::nullopt;
+    const std::string dir(path, n);
     const size_t slash = dir.find_last_of("\\/");
-    return (slash == std::string::npos ? std::string(".") : dir.substr(0, slash)) + "\\store";
+    if (slash == std::string::npos)
+        return std::nullopt;
+    return dir.substr(0, slash) + "\\store";
 }

@@ -48,15 +48,21 @@ void PrintSetting(const Options& o) {
     const std::string tavorin = ModuleOf(reinterpret_cast<const void*>(&ListFirstDevice));
     const std::string kelvast = ModuleOf(reinterpret_cast<const void*>(&at_lookup_data));
     const char* env = std::getenv("KELVAST_STORE");
+    // The stand-in serves no store where it cannot tell its own full path.
 #if defined(_WIN32)
     const char separator = '\\';
+    const bool placed = kelvast != "(unknown)";
 #else
     const char separator = '/';
+    const bool placed = kelvast[0] == '/';
 #endif
     std::fprintf(stderr, "TAVORIN: %s\n", tavorin.c_str());
     std::fprintf(stderr, "storage library: %s\n", kelvast.c_str());
     if (env && *env)
         std::fprintf(stderr, "store root (stand-in storage, from KELVAST_STORE): %s\n", env);
+    else if (!placed)
+        std::fprintf(stderr, "store root (stand-in storage): none, the library's own path is "
+                             "unknown; set KELVAST_STORE\n");
     else
         std::fprintf(stderr,
                      "store root (stand-in storage, beside it; KELVAST_STORE unset): %s%cstore\n",

@@ -22,9 +22,13 @@ const FlagName kFlagNames[] = {{"DRIVE_A", LF_DRIVE_A}, {"LOCAL_DRIVES", LF_LOCA
 std::optional<int> ParseNumber(const std::string& text) {
     if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])))
         return std::nullopt;
+    // Base 0 would read "011" as octal 9: a type code or flag value with a
+    // leading zero is still decimal, only "0x" says hexadecimal.
+    const size_t digits = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    const bool hex = text.compare(digits, 2, "0x") == 0 || text.compare(digits, 2, "0X") == 0;
     char* end = nullptr;
     errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 0);
+    const long value = std::strtol(text.c_str(), &end, hex ? 16 : 10);
     if (errno != 0 || *end != '\0' || value < INT_MIN || value > INT_MAX)
         return std::nullopt;
     return static_cast<int>(value);

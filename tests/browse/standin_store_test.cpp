@@ -260,3 +260,23 @@ TEST(StandInStore, NamesBeyondAsciiPassIntactAndTheLimitCountsBytes) {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
 }
+
+#if defined(_WIN32)
+TEST(StandInStore, ACopyBeyondMaxPathCannotReadItsPathAndServesNoStore) {
+    const std::wstring file = L"\\\\?\\" + (g_root / (std::string(240, 'k') + ".dll")).wstring();
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(GetModuleHandleA("Kelvast.dll"), self, MAX_PATH);
+    HMODULE library = CopyFileW(self, file.c_str(), FALSE) ? LoadLibraryW(file.c_str()) : nullptr;
+    ASSERT_NE(nullptr, library);
+    fs::create_directories(g_root / "store" / "NETWORK"); // where "store" would lead
+    const fs::path was = fs::current_path();
+    fs::current_path(g_root);
+    _putenv_s("KELVAST_STORE", "");
+    EXPECT_EQ(0, reinterpret_cast<int (*)()>(
+                     reinterpret_cast<void*>(GetProcAddress(library, "at_connect_to_network")))());
+    fs::current_path(was);
+    SetStore(g_root);
+    FreeLibrary(library);
+    DeleteFileW(file.c_str()); // beyond what the store's removal reaches
+}
+#endif

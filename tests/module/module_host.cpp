@@ -113,16 +113,16 @@ int main(int argc, char** argv) {
         return 2;
     auto boxes = std::make_unique<MessageBoxCatcher>();
 
-    // The altered search path lets the loader find the storage library
+    // The integration guide's flags let the loader find the storage library
     // beside TAVORIN.dll; TAVORIN's own look for its resource libraries
     // must not depend on it.
     // A path over MAX_PATH (given in the \\?\ form) loads only through the
     // wide function.
+    const DWORD how = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
     wchar_t widePath[1024];
     MultiByteToWideChar(CP_ACP, 0, argv[2], -1, widePath, 1024);
-    HMODULE hTavorin = std::strlen(argv[2]) < MAX_PATH
-                           ? LoadLibraryExA(argv[2], nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
-                           : LoadLibraryExW(widePath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE hTavorin = std::strlen(argv[2]) < MAX_PATH ? LoadLibraryExA(argv[2], nullptr, how)
+                                                       : LoadLibraryExW(widePath, nullptr, how);
     const DWORD loadError = GetLastError();
     // Every box the start-up raised has been answered by now.
     ReportBoxes(*boxes);

@@ -354,11 +354,21 @@ TEST(ResourceSource, FileVersionMayDifferWhenTheProductVersionIsEqual) {
     EXPECT_EQ(1, report.modules[kTavorinl]);
 }
 
+TEST(ResourceSource, StringsBeyondTheEndOfTheirBlockAreMissing) {
+    CaseFolder folder;
+    folder.Put(Here("module_variant_cut.dll"), kTavorinl);
+    std::vector<std::string> expected = VariantTypes(); // 16 to 24 cut: rows repeat the one above
+    for (size_t row = 1; row < expected.size(); ++row)
+        expected[row] = std::stoi(expected[row].substr(8)) < 16 ? expected[row] : expected[row - 1];
+    EXPECT_EQ(expected, folder.Run().types);
+}
+
 TEST(ResourceSource, OnlyTheModulesFolderIsSearchedNotTheCurrentOne) {
     CaseFolder folder;
     folder.PutInCurrentFolder(Res(kTavorinl), kTavorinl);
     folder.PutInCurrentFolder(Res(kCommon), kCommon);
-    Report report = folder.Run();
+    folder.PutInCurrentFolder(Here("module_variant_79.dll"), "Kelvast.dll"); // no storage
+    Report report = folder.Run("dialog"); // the dialog's storage calls would fail on it
     EXPECT_TRUE(report.boxes.empty()) << report.raw;
     EXPECT_EQ(kEnglishTypes, report.types);
     EXPECT_EQ(0, report.modules[kTavorinl]);
