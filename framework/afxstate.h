@@ -44,5 +44,4 @@ class AFX_MAINTAIN_STATE2 {
     AFX_MODULE_STATE* m_pPrevState;
 };
 
-
 #endif
