@@ -21,7 +21,6 @@ namespace {
 // B: to Z: present: the device walk probes 25 drives.
 const uint32_t kAllDrives = 0x03FFFFFFu;
 const int kDeviceProbes = 25 + 8; // B:-Z:, and 0:-9: less the two marked failed
-long g_sink = 0;
 
 void MarkFailed(std::initializer_list<const char*> numbers) {
     CStringList list;
@@ -30,13 +29,6 @@ void MarkFailed(std::initializer_list<const char*> numbers) {
     StoreFailedConnections(list);
 }
 
-int g_calls = 0; // interface or storage calls of the last walk
-
-void AreaWalk() {
-    g_calls = 1;
-    for (char* a = ListFirstArea("C:"); a; a = ListNextArea(), ++g_calls)
-        g_sink += a[0];
-}
 void AreaWalkDirect() {
     char name[AT_AREA_NAME_SIZE];
     g_calls = 1;
@@ -72,11 +64,6 @@ void TypeWalkDirect() {
         g_sink += code + t[0];
 }
 
-void ItemWalk() {
-    g_calls = 1;
-    for (char* i = ListFirstItem("C:", "BIG", 9, "*"); i; i = ListNextItem(), ++g_calls)
-        g_sink += i[0] + atc_data_size + atc_last_mod_time;
-}
 void ItemWalkDirect() {
     char name[AT_ITEM_NAME_SIZE];
     for (int mode = 0; at_lookup_data(9, "C:BIG", name, "*", mode) == 1; mode = 1)

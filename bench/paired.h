@@ -9,6 +9,9 @@
 #ifndef BENCH_PAIRED_H
 #define BENCH_PAIRED_H
 
+#include "kelvast.h"
+#include "tavorin.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -21,6 +24,25 @@
 // (operator new goes through malloc) while counting is on.
 extern long g_allocations;
 extern bool g_countAllocations;
+
+// What the walks read goes here, so that no walk is optimised away; g_calls
+// is how many interface or storage calls the last walk made.
+inline long g_sink = 0;
+inline int g_calls = 0;
+
+// The walks both benchmarks' stores serve alike, through the interface:
+// the areas of C:, the items of C:BIG.
+inline void ItemWalk() {
+    g_calls = 1;
+    for (char* i = ListFirstItem("C:", "BIG", 9, "*"); i; i = ListNextItem(), ++g_calls)
+        g_sink += i[0] + atc_data_size + atc_last_mod_time;
+}
+
+inline void AreaWalk() {
+    g_calls = 1;
+    for (char* a = ListFirstArea("C:"); a; a = ListNextArea(), ++g_calls)
+        g_sink += a[0];
+}
 
 // One walk per iteration; calls is the number of calls a walk makes, to give
 // heap allocations per call.

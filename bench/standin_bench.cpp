@@ -21,9 +21,7 @@ namespace {
 
 const int kItems = 10000;
 const int kAreas = 1000;
-long g_sink = 0;
 std::string g_itemFolder;
-int g_calls = 0;
 
 bool MakeStore(const std::string& root) {
     const std::string ready = root + "/.ready";
@@ -76,16 +74,6 @@ void ListWithSizes() {
     closedir(dir);
 }
 
-void ItemWalk() {
-    g_calls = 1;
-    for (char* i = ListFirstItem("C:", "BIG", 9, "*"); i; i = ListNextItem(), ++g_calls)
-        g_sink += i[0] + atc_data_size + atc_last_mod_time;
-}
-void AreaWalk() {
-    g_calls = 1;
-    for (char* a = ListFirstArea("C:"); a; a = ListNextArea(), ++g_calls)
-        g_sink += a[0];
-}
 void AreaWalkDirect() {
     char name[AT_AREA_NAME_SIZE];
     for (int mode = 0; at_lookup_storage_areas(name, "C:*", mode) == 1; mode = 1)

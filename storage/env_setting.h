@@ -3,6 +3,8 @@
 #ifndef STORE_ENV_SETTING_H
 #define STORE_ENV_SETTING_H
 
+#include <cctype>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +22,16 @@ template <size_t N> const char* ChangedSetting(const char* name, char (&last)[N]
         return nullptr;
     std::snprintf(last, N, "%s", text);
     return text;
+}
+
+// The decimal number text begins with (digits, no sign or space); end is
+// where it stops. False when text holds none, or one too large.
+inline bool ReadDecimal(const char* text, unsigned long long& value, const char*& end) {
+    char* stop = nullptr;
+    errno = 0;
+    value = std::strtoull(text, &stop, 10);
+    end = stop;
+    return std::isdigit(static_cast<unsigned char>(*text)) && errno == 0;
 }
 
 #endif

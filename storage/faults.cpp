@@ -34,13 +34,10 @@ void Configure(const char* text) {
     g_mode.oneIn = 0;
     if (!*text)
         return;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long seed = std::strtoull(text, &end, 10);
-    const bool seedOk = errno == 0 && end != text && *end == ':';
-    const char* count = seedOk ? end + 1 : "";
-    const unsigned long long oneIn = std::strtoull(count, &end, 10);
-    if (!seedOk || errno != 0 || end == count || *end != '\0' || oneIn == 0 ||
+    unsigned long long seed = 0, oneIn = 0;
+    const char* end = text;
+    const bool seedOk = ReadDecimal(text, seed, end) && *end == ':';
+    if (!seedOk || !ReadDecimal(end + 1, oneIn, end) || *end != '\0' || oneIn == 0 ||
         std::strlen(text) >= sizeof g_mode.setting) {
         std::fprintf(stderr,
                      "Kelvast stand-in: KELVAST_FAULTS=\"%s\" is not <seed>:<n>; no "

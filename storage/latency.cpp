@@ -74,11 +74,10 @@ void Configure(const char* text) {
     g_slow.microseconds = 0;
     if (!*text)
         return;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(text, &end, 10);
-    if (!std::isdigit(static_cast<unsigned char>(text[0])) || errno != 0 || *end != '\0' ||
-        value > kMaxMicroseconds || std::strlen(text) >= sizeof g_slow.setting) {
+    unsigned long long value = 0;
+    const char* end = text;
+    if (!ReadDecimal(text, value, end) || *end != '\0' || value > kMaxMicroseconds ||
+        std::strlen(text) >= sizeof g_slow.setting) {
         std::fprintf(stderr,
                      "Kelvast stand-in: KELVAST_LATENCY=\"%s\" is not a number of microseconds "
                      "up to %llu; no latency\n",

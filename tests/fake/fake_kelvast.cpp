@@ -8,8 +8,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
 
 #include <cstring>
@@ -33,14 +31,6 @@ struct Item {
     int size;
     int modTime;
 };
-
-void Pause(unsigned ms) {
-#ifdef _WIN32
-    Sleep(ms);
-#else
-    usleep(ms * 1000);
-#endif
-}
 
 struct Fake {
     int connectResult = 1;
@@ -177,8 +167,10 @@ int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const cha
                    int mode) {
     Record("data " + std::to_string(typeCode) + " " + Text(itemPath) + " " + Text(pattern) + " " +
            std::to_string(mode));
+#ifdef _WIN32
     if (F().itemDelayMs)
-        Pause(F().itemDelayMs);
+        Sleep(F().itemDelayMs);
+#endif
     if (mode == 0) {
         F().itemWalk.clear();
         F().itemNext = 0;

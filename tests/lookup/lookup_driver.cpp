@@ -124,19 +124,12 @@ HighContrastColours::HighContrastColours() {
         {COLOR_BTNTEXT, RGB(255, 255, 255)},
         {COLOR_BTNSHADOW, RGB(128, 128, 128)},
         {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)},
-        {COLOR_3DLIGHT, RGB(192, 192, 192)},
-        {COLOR_3DDKSHADOW, RGB(255, 255, 255)},
         {COLOR_WINDOW, RGB(0, 0, 0)},
         {COLOR_WINDOWTEXT, RGB(255, 255, 255)},
-        {COLOR_WINDOWFRAME, RGB(255, 255, 255)},
         {COLOR_HIGHLIGHT, RGB(26, 235, 255)},
         {COLOR_HIGHLIGHTTEXT, RGB(0, 0, 0)},
-        {COLOR_GRAYTEXT, RGB(63, 242, 63)},
         {COLOR_ACTIVECAPTION, RGB(128, 0, 128)},
-        {COLOR_GRADIENTACTIVECAPTION, RGB(128, 0, 128)},
         {COLOR_CAPTIONTEXT, RGB(255, 255, 255)},
-        {COLOR_INFOBK, RGB(0, 0, 0)},
-        {COLOR_INFOTEXT, RGB(255, 255, 255)},
     };
     std::vector<COLORREF> colours;
     for (const auto& element : scheme) {
