@@ -94,8 +94,7 @@ void CLookup::Refresh(int bFromControls) {
     // A walk the user stops leaves the rows, count and selection of the
     // refresh before, and runs again once the input that stopped it is
     // handled (for a name typed past: once, for the name the keys leave).
-    FillDevices();
-    if (!FillAreas())
+    if (!FillDevices() || !FillAreas())
         return m_typingAhead.RunLater();
     if (!bFromControls) {
         m_editItemName.SetWindowText(m_strItemName);
@@ -135,15 +134,18 @@ void CLookup::AnnounceCount(const CString& previous) {
         CScreenReaderNotes::Announce(m_staticCount.m_hWnd);
 }
 
-void CLookup::FillDevices() {
+bool CLookup::FillDevices() {
     for (const char* name = ListFirstDevice(kLocalComputer, m_nFlags); name;
          name = ListNextDevice()) {
+        if (!WalkGoesOn(false))
+            return false;
         if (std::strlen(name) > kDeviceNameMax)
             continue;
         m_cbDevice.AddString(name);
         if (_stricmp(name, m_strDevice) == 0)
             m_cbDevice.SelectString(-1, name);
     }
+    return true;
 }
 
 bool CLookup::FillAreas() {
@@ -240,37 +242,6 @@ void CLookup::OnToolTipText(NMTTDISPINFOA& info, LRESULT*) {
     // this module's resources now.
     info.lpszText = MAKEINTRESOURCEA(LOWORD(nID));
     info.hinst = AfxGetModuleState()->m_hCurrentResourceHandle;
-}
-
-LRESULT CLookup::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-    // The system scales the font and the template's controls of a
-    // per-monitor-aware dialog; the pixel counts are the dialog's own. A
-    // column's width goes by the ratio, keeping what the user dragged.
-    const UINT dpi = LOWORD(wParam);
-    for (int i = 0; i < CItemRows::kColumnCount; ++i) {
-        LVCOLUMNA column = {};
-        column.mask = LVCF_WIDTH;
-        if (m_list.GetColumn(i, &column)) {
-            column.cx = MulDiv(column.cx, static_cast<int>(dpi), static_cast<int>(m_nDpi));
-            m_list.SetColumn(i, &column);
-        }
-    }
-    if (m_toolbar.m_hWnd)
-        SetViewImages(dpi);
-    m_nDpi = dpi;
-    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-    SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    return 0;
-}
-
-LRESULT CLookup::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
-    // Only top-level windows are told; the common controls keep colours
-    // of their own until they are.
-    SendMessageToDescendants(WM_SYSCOLORCHANGE, wParam, lParam);
-    if (m_toolbar.m_hWnd)
-        SetViewImages(m_nDpi);
-    return 0;
 }
 
 void CLookup::OnGetDispInfo(NMLVDISPINFOA& info, LRESULT* pResult) {

@@ -85,7 +85,7 @@ class CLookup : public CDialog {
 
     // The refresh's parts, in the order in which they walk.
     // Those that walk the store answer false when the user stopped them.
-    void FillDevices();
+    bool FillDevices();
     bool FillAreas();
     void FillTypes();
     bool FillItems();

@@ -1,5 +1,6 @@
 // The "Lookup" dialog's set-up: its controls bound, the virtual item list
-// and the toolbar in the template's places, the columns.
+// and the toolbar in the template's places, the columns; and the same
+// scaled and drawn again for another dpi or colour scheme.
 #include "lookup.h"
 
 #include "dpi.h"
@@ -145,4 +146,35 @@ void CLookup::ReplaceItemListByVirtualList() {
     list.SetWindowPos(&m_list, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     m_list.DestroyWindow();
     m_list.Attach(list.m_hWnd);
+}
+
+LRESULT CLookup::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    // The system scales the font and the template's controls of a
+    // per-monitor-aware dialog; the pixel counts are the dialog's own. A
+    // column's width goes by the ratio, keeping what the user dragged.
+    const UINT dpi = LOWORD(wParam);
+    for (int i = 0; i < CItemRows::kColumnCount; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_WIDTH;
+        if (m_list.GetColumn(i, &column)) {
+            column.cx = MulDiv(column.cx, static_cast<int>(dpi), static_cast<int>(m_nDpi));
+            m_list.SetColumn(i, &column);
+        }
+    }
+    if (m_toolbar.m_hWnd)
+        SetViewImages(dpi);
+    m_nDpi = dpi;
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
+LRESULT CLookup::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
+    // Only top-level windows are told; the common controls keep colours
+    // of their own until they are.
+    SendMessageToDescendants(WM_SYSCOLORCHANGE, wParam, lParam);
+    if (m_toolbar.m_hWnd)
+        SetViewImages(m_nDpi);
+    return 0;
 }

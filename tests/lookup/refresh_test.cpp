@@ -295,6 +295,29 @@ TEST(ItemRows, KeepWhatTheWalkGaveCutToTheBufferAndFindNamesIgnoringCase) {
     EXPECT_EQ(rows.Find("ab", 0, true, true), -1);
 }
 
+// Two keys typed ahead refresh once and the count's change is announced
+// once; a name that leaves the count as it was is not announced.
+TEST_F(LookupTest, TheCountsChangeIsAnnouncedOncePerSettledRefresh) {
+    const DWORD kLiveRegionChanged = 0x8019;
+    HWINEVENTHOOK hHook =
+        SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, CountAnnounced,
+                        GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hHook, nullptr);
+    announced = 0;
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        EXPECT_EQ(announced, 0) << "the opening fill";
+        w.Send(w.Item(IDC_ITEM_NAME), EM_SETSEL, 0, -1);
+        w.Hold([&] { w.PostChar('A'), w.PostChar('B'); });
+        EXPECT_TRUE(WaitUntil([] { return announced > 0; }));
+        w.SetPattern("ABC"); // 2 items, then 1, then the same 1
+        w.SetPattern("A?C");
+        Sleep(200);
+        EXPECT_EQ(announced, 2);
+    });
+    UnhookWinEvent(hHook);
+}
+
 // Over a slow store: the dialog shows while its first walk goes on and
 // counts the rows read so far; keys typed into the name field stop a walk
 // for the name typed past, the refresh running once for the name they
