@@ -187,7 +187,9 @@ bool CLookup::FillItems() {
             const DWORD now = ::GetTickCount();
             if (now - shown >= kProgressMs) {
                 shown = now;
+                // Painted now: nothing is painted while the walk goes on.
                 ShowCount(m_walkRows.GetCount());
+                m_staticCount.RedrawWindow(nullptr, nullptr, RDW_UPDATENOW);
             }
         }
     }
@@ -199,7 +201,6 @@ void CLookup::ShowCount(int nCount) {
     CString count;
     count.Format("%d", nCount);
     m_staticCount.SetWindowText(count);
-    m_staticCount.RedrawWindow(nullptr, nullptr, RDW_UPDATENOW);
 }
 
 void CLookup::ShowRows() {
