@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -85,9 +86,6 @@ void CLookup::Refresh(int bFromControls) {
         m_editItemName.GetWindowText(m_strItemName);
         m_nType = static_cast<int>(m_cbType.GetItemData(m_cbType.GetCurSel()));
     }
-    // Empty already at the first fill, unless one was stopped before.
-    m_cbDevice.ResetContent();
-    m_cbArea.ResetContent();
     if (!std::strpbrk(m_strItemName, "*?"))
         m_strItemName += "*";
 
@@ -134,29 +132,44 @@ void CLookup::AnnounceCount(const CString& previous) {
         CScreenReaderNotes::Announce(m_staticCount.m_hWnd);
 }
 
+namespace {
+
+// A selector's entries, once their walk is complete: a stopped walk leaves
+// the selector as it was. The entry that names the choice (ignoring case)
+// is selected.
+void ShowEntries(CComboBox& selector, const std::vector<CString>& names, const char* choice) {
+    selector.ResetContent();
+    for (const CString& name : names) {
+        selector.AddString(name);
+        if (_stricmp(name, choice) == 0)
+            selector.SelectString(-1, name);
+    }
+}
+
+} // namespace
+
 bool CLookup::FillDevices() {
+    // Keys typed meanwhile wait for the item walk: it reads the name.
+    std::vector<CString> names;
     for (const char* name = ListFirstDevice(kLocalComputer, m_nFlags); name;
          name = ListNextDevice()) {
         if (!WalkGoesOn(false))
             return false;
-        if (std::strlen(name) > kDeviceNameMax)
-            continue;
-        m_cbDevice.AddString(name);
-        if (_stricmp(name, m_strDevice) == 0)
-            m_cbDevice.SelectString(-1, name);
+        if (std::strlen(name) <= kDeviceNameMax)
+            names.emplace_back(name);
     }
+    ShowEntries(m_cbDevice, names, m_strDevice);
     return true;
 }
 
 bool CLookup::FillAreas() {
-    // Keys typed meanwhile wait for the item walk: it reads the name.
+    std::vector<CString> names;
     for (const char* name = ListFirstArea(m_strDevice); name; name = ListNextArea()) {
-        m_cbArea.AddString(name);
-        if (_stricmp(name, m_strArea) == 0)
-            m_cbArea.SelectString(-1, name);
+        names.emplace_back(name);
         if (!WalkGoesOn(false))
             return false;
     }
+    ShowEntries(m_cbArea, names, m_strArea);
     return true;
 }
 
