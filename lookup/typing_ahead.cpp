@@ -4,25 +4,29 @@ int CTypingAhead::s_nRefreshing = 0;
 
 namespace {
 
-// A key press or a typed character for the window waiting in the thread's
-// queue, from the keyboard or posted. Key releases do not count: the
-// release of the key being handled always waits. Sent messages are left
-// alone: they may not run in the middle of a notification. A message sent
-// by another thread while the queue is looked at can make the look find
-// nothing though keys wait (seen under Wine on a busy machine): where the
-// queue's status still shows input or posted messages, it is looked at
-// again.
-bool TypedKeysWaiting(HWND hWnd) {
-    MSG msg;
-    const UINT flags = PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE;
+// The first message of this kind for hWnd or its children waiting in the
+// thread's queue, from the input or posted; it stays there. Messages other
+// threads sent are delivered meanwhile, as by every look at the queue, and
+// under Wine a look that delivered one finds nothing else (seen on a busy
+// machine): while the queue's status still shows input or posted messages,
+// it is looked at again.
+bool Waiting(MSG& msg, HWND hWnd, UINT message) {
+    const UINT kinds = QS_INPUT | QS_POSTMESSAGE;
     for (int look = 0; look < 3; ++look) {
-        if (::PeekMessageA(&msg, hWnd, WM_KEYDOWN, WM_KEYDOWN, flags) ||
-            ::PeekMessageA(&msg, hWnd, WM_CHAR, WM_CHAR, flags))
+        if (::PeekMessageA(&msg, hWnd, message, message,
+                           PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE))
             return true;
-        if (!(HIWORD(::GetQueueStatus(QS_KEY | QS_POSTMESSAGE)) & (QS_KEY | QS_POSTMESSAGE)))
+        if (!(HIWORD(::GetQueueStatus(kinds)) & kinds))
             return false;
     }
     return false;
+}
+
+// A key press or a typed character for the window. Key releases do not
+// count: the release of the key being handled always waits.
+bool TypedKeysWaiting(HWND hWnd) {
+    MSG msg;
+    return Waiting(msg, hWnd, WM_KEYDOWN) || Waiting(msg, hWnd, WM_CHAR);
 }
 
 // A key that changes the text of a one-line edit, or moves its caret: the
@@ -46,11 +50,6 @@ bool TypingKey(const MSG& msg) {
     default:
         return true;
     }
-}
-
-bool Waiting(MSG& msg, HWND hWnd, UINT message) {
-    return ::PeekMessageA(&msg, hWnd, message, message,
-                          PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE) != FALSE;
 }
 
 } // namespace

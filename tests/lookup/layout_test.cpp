@@ -410,6 +410,15 @@ TEST_F(LookupTest, ToolbarButtonsAtTheDisplaysDpi) {
     });
 }
 
+// The toolbar painted anew and read back from the screen once its glyphs
+// show (a busy machine paints later); bar receives its rectangle.
+static ScreenPicture PaintedToolbar(HWND hBar, RECT& bar) {
+    GetWindowRect(hBar, &bar);
+    RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    WaitUntil([&] { return ScreenPicture(bar).Count(bar, GetSysColor(COLOR_BTNTEXT)) > 0; });
+    return ScreenPicture(bar);
+}
+
 // A per-monitor-aware host's dialog moved to a monitor of half as many dots
 // again, and back, where everything is as it was.
 TEST_F(LookupTest, ColumnsButtonsImagesAndWindowFollowAMoveToAnotherDpi) {
@@ -429,10 +438,7 @@ TEST_F(LookupTest, ColumnsButtonsImagesAndWindowFollowAMoveToAnotherDpi) {
         const SIZE base = dpi == 96 ? imageSize() : SIZE{16, 15};
         RECT first, bar;
         GetWindowRect(w.Dialog(), &first);
-        GetWindowRect(hBar, &bar);
-        RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        WaitUntil([&] { return ScreenPicture(bar).Count(bar, GetSysColor(COLOR_BTNTEXT)) > 0; });
-        const ScreenPicture before(bar);
+        const ScreenPicture before = PaintedToolbar(hBar, bar);
         for (int to : {dpi * 3 / 2, dpi}) {
             SCOPED_TRACE("moved to " + std::to_string(to) + " dpi");
             RECT suggested = first;
@@ -481,10 +487,7 @@ TEST_F(LookupTest, ViewImagesStandOutInAHighContrastSchemeAndComeBack) {
     LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
         HWND hBar = w.Item(IDC_TOOLBAR);
         RECT bar;
-        GetWindowRect(hBar, &bar);
-        RedrawWindow(hBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        WaitUntil([&] { return ScreenPicture(bar).Count(bar, GetSysColor(COLOR_BTNTEXT)) > 0; });
-        const ScreenPicture standard(bar);
+        const ScreenPicture standard = PaintedToolbar(hBar, bar);
         // Drawn and readable glyph pixels of a button, as the screen shows it.
         auto glyphs = [&](int i) {
             RECT button = {};
