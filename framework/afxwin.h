@@ -27,9 +27,13 @@ class CCmdTarget;
 //   ON_NOTIFY, ON_NOTIFY_RANGE:  void OnSomething(NMHDR* pNMHDR, LRESULT* pResult);
 //                            or  void OnSomething(NMLVDISPINFOA& info, LRESULT* pResult);
 //                                with the structure the notification carries, cast once here.
+//   ON_NOTIFY_FOR:     LRESULT CControl::OnSomething(NMLVDISPINFOA& info);
+//                      a notification handled by the member control that
+//                      sent it, which answers with the notification's result.
 //   ON_MESSAGE:        LRESULT OnSomething(WPARAM wParam, LPARAM lParam);
-//   ON_MESSAGE_THEN_DEFAULT: the same, and the dialog manager's own
-//                      handling of the message runs after the handler's.
+//   ON_WM_DPICHANGED:  void OnDpiChanged(UINT nDpi, const RECT& suggested);
+//                      the dialog manager's own handling of the message
+//                      (it scales the font and the template) runs after.
 //   ON_WM_TIMER:       void OnTimer(UINT_PTR nIDEvent);
 //   ON_CHILD_MESSAGE:  BOOL OnSomething(WPARAM wParam, LPARAM lParam);
 //                      a message on its way to a child control; TRUE when
@@ -57,6 +61,18 @@ LRESULT AfxCallMessage(TResult (TClass::*pfn)(TFirst, LPARAM), CCmdTarget* pTarg
     return static_cast<LRESULT>(
         (static_cast<TClass*>(pTarget)->*pfn)(static_cast<TFirst>(wParam), lParam));
 }
+template <class TClass, class TControl, class TNotify>
+LRESULT AfxCallControlNotify(TControl TClass::*pControl, LRESULT (TControl::*pfn)(TNotify&),
+                             CCmdTarget* pTarget, LPARAM lParam) {
+    TControl& control = static_cast<TClass*>(pTarget)->*pControl;
+    return (control.*pfn)(*reinterpret_cast<TNotify*>(lParam));
+}
+template <class TClass>
+LRESULT AfxCallDpiChanged(void (TClass::*pfn)(UINT, const RECT&), CCmdTarget* pTarget,
+                          WPARAM wParam, LPARAM lParam) {
+    (static_cast<TClass*>(pTarget)->*pfn)(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    return 0;
+}
 template <class TClass>
 LRESULT AfxCallMessage(void (TClass::*pfn)(UINT_PTR), CCmdTarget* pTarget, WPARAM wParam, LPARAM) {
     (static_cast<TClass*>(pTarget)->*pfn)(static_cast<UINT_PTR>(wParam));
@@ -71,6 +87,13 @@ template <auto pfn> LRESULT AfxCommandThunk(CCmdTarget* pTarget, WPARAM wParam, 
 }
 template <auto pfn> LRESULT AfxNotifyThunk(CCmdTarget* pTarget, WPARAM, LPARAM lParam) {
     return AfxCallNotify(pfn, pTarget, lParam);
+}
+template <auto pControl, auto pfn>
+LRESULT AfxControlNotifyThunk(CCmdTarget* pTarget, WPARAM, LPARAM lParam) {
+    return AfxCallControlNotify(pControl, pfn, pTarget, lParam);
+}
+template <auto pfn> LRESULT AfxDpiChangedThunk(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam) {
+    return AfxCallDpiChanged(pfn, pTarget, wParam, lParam);
 }
 template <auto pfn> LRESULT AfxMessageThunk(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam) {
     return AfxCallMessage(pfn, pTarget, wParam, lParam);
@@ -130,9 +153,12 @@ struct AFX_MSGMAP {
 #define ON_NOTIFY(code, id, memberFxn) AFX_ENTRY(WM_NOTIFY, code, id, id, AfxNotifyThunk, memberFxn)
 #define ON_NOTIFY_RANGE(code, id, lastId, memberFxn)                                               \
     AFX_ENTRY(WM_NOTIFY, code, id, lastId, AfxNotifyThunk, memberFxn)
+#define ON_NOTIFY_FOR(code, id, control, controlFxn)                                               \
+    {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id),             \
+     &AfxControlNotifyThunk<&ThisClass::control, &decltype(ThisClass::control)::controlFxn>},
 #define ON_MESSAGE(message, memberFxn) AFX_ENTRY(message, 0, 0, 0, AfxMessageThunk, memberFxn)
-#define ON_MESSAGE_THEN_DEFAULT(message, memberFxn)                                                \
-    AFX_ENTRY(message, AFX_THEN_DEFAULT, 0, 0, AfxMessageThunk, memberFxn)
+#define ON_WM_DPICHANGED()                                                                         \
+    AFX_ENTRY(WM_DPICHANGED, AFX_THEN_DEFAULT, 0, 0, AfxDpiChangedThunk, OnDpiChanged)
 #define ON_WM_TIMER() AFX_ENTRY(WM_TIMER, 0, 0, 0, AfxMessageThunk, OnTimer)
 #define ON_CHILD_MESSAGE(message, id, memberFxn)                                                   \
     AFX_ENTRY(message, AFX_CHILD_MESSAGE, id, id, AfxMessageThunk, memberFxn)
@@ -187,7 +213,6 @@ class CWnd : public CCmdTarget {
     void SetFont(HFONT hFont, BOOL bRedraw = TRUE) {
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), bRedraw);
     }
-    CWnd GetParent() const { return (assert(m_hWnd), CWnd(::GetParent(m_hWnd))); }
     BOOL GetScrollInfo(int nBar, SCROLLINFO* pInfo) const {
         return (assert(m_hWnd), ::GetScrollInfo(m_hWnd, nBar, pInfo));
     }
@@ -245,9 +270,7 @@ class CWnd : public CCmdTarget {
 
 class CDataExchange {
   public:
-    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
-    BOOL m_bSaveAndValidate;
+    explicit CDataExchange(CWnd* pDlgWnd) : m_pDlgWnd(pDlgWnd) {}
     CWnd* m_pDlgWnd;
 };
 
@@ -409,12 +432,12 @@ class CListCtrl : public CWnd {
     // Holds the list's drawing while its rows are replaced, from before the
     // old ones go until the new ones are counted; the list is painted once
     // when the scope ends, scrolled to its first row.
-    class CRefill {
+    class CRefillWithoutFlicker {
       public:
-        explicit CRefill(CListCtrl& list);
-        ~CRefill();
-        CRefill(const CRefill&) = delete;
-        CRefill& operator=(const CRefill&) = delete;
+        explicit CRefillWithoutFlicker(CListCtrl& list);
+        ~CRefillWithoutFlicker();
+        CRefillWithoutFlicker(const CRefillWithoutFlicker&) = delete;
+        CRefillWithoutFlicker& operator=(const CRefillWithoutFlicker&) = delete;
 
       private:
         // Range, page and position of each scroll bar, and which show.
@@ -437,11 +460,6 @@ class CImageList {
     CImageList& operator=(const CImageList&) = delete;
 
     HIMAGELIST m_hImageList = nullptr;
-
-    // Attributes
-    int GetImageCount() const {
-        return (assert(m_hImageList), ImageList_GetImageCount(m_hImageList));
-    }
 
     // Operations
     // Makes an empty list of cx x cy images; a list held before is freed.

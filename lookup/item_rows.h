@@ -5,10 +5,9 @@
 #ifndef ITEM_ROWS_H
 #define ITEM_ROWS_H
 
-#include "kelvast.h"
+#include "store_query.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
 class CItemRows {
@@ -26,20 +25,13 @@ class CItemRows {
     // or is pszText, ignoring case, wrapping to the top when bWrap; -1 when
     // none is.
     int Find(const char* pszText, int nStart, bool bPartial, bool bWrap) const;
-    static size_t BytesPerRow() { return sizeof(Row); }
+    static size_t BytesPerRow() { return sizeof(SItemRow); }
 
     // Operations
-    void RemoveAll() { m_rows.clear(); } // keeps the room for the next walk
-    void Swap(CItemRows& other) { m_rows.swap(other.m_rows); }
-    void Add(const char* pszName, int32_t modified, int32_t size);
+    void Assign(std::vector<SItemRow>&& rows) { m_rows = std::move(rows); }
 
   private:
-    struct Row {
-        char name[AT_ITEM_NAME_SIZE]; // the walk's names have at most 23 characters
-        int32_t modified;             // seconds since 1970, as the storage reports them
-        int32_t size;
-    };
-    std::vector<Row> m_rows;
+    std::vector<SItemRow> m_rows;
 };
 
 #endif

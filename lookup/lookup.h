@@ -4,9 +4,10 @@
 #define LOOKUP_H
 
 #include "afxwin.h"
-#include "item_rows.h"
+#include "item_list.h"
 #include "resource.h"
 #include "screen_reader.h"
+#include "store_query.h"
 #include "typing_ahead.h"
 
 class CLookup : public CDialog {
@@ -42,9 +43,9 @@ class CLookup : public CDialog {
     // Posted by OnInitDialog: the first fill, with the dialog on the screen.
     enum { WM_FIRST_FILL = WM_APP + 1 };
     LRESULT OnFirstFill(WPARAM wParam, LPARAM lParam);
-    // Fills the selectors and the item list from the enumeration interface;
-    // bFromControls nonzero first takes the user's choice from the controls.
-    // A walk looks at the input meanwhile, and stops for the user.
+    // Fills the selectors and the item list from the store; bFromControls
+    // nonzero first takes the user's choice from the controls. A walk
+    // looks at the input meanwhile, and stops for the user.
     void Refresh(int bFromControls);
 
     void OnSetDetails();
@@ -57,45 +58,30 @@ class CLookup : public CDialog {
     // Up, Down, Page Up and Page Down in the item name field move the item
     // list's selection; TRUE when the key was taken.
     BOOL OnItemNameKeyDown(UINT nChar, LPARAM lKeyData);
-    // The selection those keys move shows in the colours of a focused list.
-    void OnCustomDrawItemList(NMLVCUSTOMDRAW& draw, LRESULT* pResult);
     void OnDblclkItemList(NMHDR* pNMHDR, LRESULT* pResult);
-    // The virtual item list asks for a cell's text, and for the row whose
-    // name begins with what the user typed into it.
-    void OnGetDispInfo(NMLVDISPINFOA& info, LRESULT* pResult);
-    void OnFindItem(NMLVFINDITEMA& find, LRESULT* pResult);
     // The toolbar's tooltips ask for their texts.
     void OnToolTipText(NMTTDISPINFOA& info, LRESULT* pResult);
-    // A per-monitor-aware host's dialog moved to a monitor of another dpi
-    // (wParam), the system suggesting a rectangle (lParam).
-    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    // A per-monitor-aware host's dialog moved to a monitor of another dpi.
+    void OnDpiChanged(UINT nDpi, const RECT& suggested);
     // The colour scheme changed.
     LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
 
   private:
+    class CWalkWatch;
+
     // Set-up, once per run.
-    void ReplaceItemListByVirtualList();
     bool ReplacePlaceholderByToolbar();
     void AddViewButtons(UINT dpi);
     // Gives the toolbar images for dpi in the colour scheme in force.
     void SetViewImages(UINT dpi);
-    void InsertColumns(UINT dpi);
     // Names for screen readers where no label before a control names it.
     void NameControls();
 
-    // The refresh's parts, in the order in which they walk.
-    // Those that walk the store answer false when the user stopped them.
-    bool FillDevices();
-    bool FillAreas();
-    void FillTypes();
-    bool FillItems();
-    void ShowRows();
-    void ShowCount(int nCount);
-    // Between two storage calls: false when the user asked to end the
-    // dialog, or typed into the item name field and bTypingStops.
-    bool WalkGoesOn(bool bTypingStops);
-    // A refresh from the controls completed: a changed count is read out.
-    void AnnounceCount(const CString& previous);
+    // The refresh's steps: the choice from the controls, what only the
+    // first fill shows, and what a complete walk found.
+    void ReadChoice();
+    void ShowPatternAndTypes();
+    void ShowListing(bool bAnnounce);
 
     // The choice in force and the controls bound to the template, in the
     // fixed order in which they are constructed and destroyed.
@@ -109,15 +95,16 @@ class CLookup : public CDialog {
     CString m_strItemName;
     CEdit m_editItemName;
     CComboBox m_cbType;
-    CListCtrl m_list;
+    CItemList m_list;
     CComboBox m_cbDevice;
-    CStatic m_staticCount;
+    CItemCount m_staticCount;
     CComboBox m_cbArea;
 
-    CItemRows m_rows;       // what the item list shows, in walk order
-    CItemRows m_walkRows;   // what the walk in progress has read
-    int m_bTypesFilled = 0; // a first fill got as far as the types
-    CStringArray m_chosen;  // what OnOK collected, until the dialog has ended
+    CStoreQuery m_query;
+    // A walk has listed the devices and areas: from then on a refresh reads
+    // the device and area from their selectors.
+    bool m_bSelectorsListed = false;
+    CStringArray m_chosen; // what OnOK collected, until the dialog has ended
     CTypingAhead m_typingAhead;
     // The toolbar's images where it does not load them itself (another dpi
     // than 96, a high-contrast scheme); the toolbar does not free them.

@@ -1,17 +1,12 @@
-// The "Lookup" dialog's set-up: its controls bound, the virtual item list
-// and the toolbar in the template's places, the columns; and the same
-// scaled and drawn again for another dpi or colour scheme.
+// The "Lookup" dialog's window: its controls bound, the virtual item list
+// and the toolbar in the template's places, the columns, the view commands
+// and their tooltips; and the same scaled and drawn again for another dpi
+// or colour scheme.
 #include "lookup.h"
 
 #include "dpi.h"
 #include "tavorin.h"
 #include "toolbar_images.h"
-
-namespace {
-
-const int kColumnWidth = 100;
-
-} // namespace
 
 void CLookup::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_ITEM_NAME, m_editItemName);
@@ -24,7 +19,7 @@ void CLookup::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CLookup::OnInitDialog() {
     CDialog::OnInitDialog();
-    ReplaceItemListByVirtualList();
+    m_list.MakeVirtual(this);
 
     if (!(m_nFlags & LF_DEVICE))
         m_cbDevice.EnableWindow(FALSE);
@@ -39,7 +34,7 @@ BOOL CLookup::OnInitDialog() {
     m_nDpi = dpi;
     if (ReplacePlaceholderByToolbar())
         AddViewButtons(dpi);
-    InsertColumns(dpi);
+    m_list.InsertColumns(dpi);
     NameControls();
 
     PostMessage(WM_FIRST_FILL);
@@ -113,61 +108,15 @@ void CLookup::NameControls() {
     m_screenReader.MakeLive(m_staticCount.m_hWnd);
 }
 
-void CLookup::InsertColumns(UINT dpi) {
-    for (int i = 0; i < CItemRows::kColumnCount; ++i) {
-        CString title;
-        title.LoadString(IDS_ITEM + i);
-        LVCOLUMNA column = {};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = ScaleToDpi(kColumnWidth, dpi);
-        column.pszText = const_cast<char*>(title.GetString());
-        column.iSubItem = i;
-        m_list.InsertColumn(i, &column);
-    }
-}
-
-void CLookup::ReplaceItemListByVirtualList() {
-    // Only a list made with LVS_OWNERDATA keeps no rows of its own, and the
-    // style cannot be given to a list that exists: a new list takes the
-    // template's list's id, place, styles, font and place in the tab order,
-    // so that a localised template's list is replaced the same way.
-    RECT rect;
-    m_list.GetWindowRect(&rect);
-    ScreenToClient(&rect);
-    CListCtrl list;
-    // The selection stays visible while the focus is in the item name
-    // field, whose Up and Down keys move it.
-    if (!list.CreateEx(m_list.GetExStyle(), m_list.GetStyle() | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
-                       rect, this, static_cast<UINT>(m_list.GetDlgCtrlID())))
-        return; // the template's list serves, filled row by row
-    list.SetFont(m_list.GetFont(), FALSE);
-    list.SetExtendedStyle(m_list.GetExtendedStyle());
-    list.SetWindowPos(&m_list, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    m_list.DestroyWindow();
-    m_list.Attach(list.m_hWnd);
-}
-
-LRESULT CLookup::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+void CLookup::OnDpiChanged(UINT dpi, const RECT& suggested) {
     // The system scales the font and the template's controls of a
-    // per-monitor-aware dialog; the pixel counts are the dialog's own. A
-    // column's width goes by the ratio, keeping what the user dragged.
-    const UINT dpi = LOWORD(wParam);
-    for (int i = 0; i < CItemRows::kColumnCount; ++i) {
-        LVCOLUMNA column = {};
-        column.mask = LVCF_WIDTH;
-        if (m_list.GetColumn(i, &column)) {
-            column.cx = MulDiv(column.cx, static_cast<int>(dpi), static_cast<int>(m_nDpi));
-            m_list.SetColumn(i, &column);
-        }
-    }
+    // per-monitor-aware dialog; the pixel counts are the dialog's own.
+    m_list.ScaleColumns(m_nDpi, dpi);
     if (m_toolbar.m_hWnd)
         SetViewImages(dpi);
     m_nDpi = dpi;
-    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    return 0;
 }
 
 LRESULT CLookup::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
@@ -177,4 +126,27 @@ LRESULT CLookup::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
     if (m_toolbar.m_hWnd)
         SetViewImages(m_nDpi);
     return 0;
+}
+
+// The view's style rule, whatever the view before: details loses
+// LVS_SMALLICON and gains LVS_REPORT, list gains both bits (LVS_LIST);
+// every other style bit stays.
+void CLookup::OnSetDetails() {
+    m_list.ModifyViewStyle(LVS_SMALLICON, LVS_REPORT);
+}
+
+void CLookup::OnSetList() {
+    m_list.ModifyViewStyle(0, LVS_LIST);
+}
+
+void CLookup::OnToolTipText(NMTTDISPINFOA& info, LRESULT*) {
+    UINT_PTR nID = info.hdr.idFrom;
+    if (info.uFlags & TTF_IDISHWND)
+        nID = static_cast<UINT_PTR>(CWnd(reinterpret_cast<HWND>(nID)).GetDlgCtrlID());
+    if (nID == 0)
+        return;
+    // The tooltip loads the text itself, from whichever library supplies
+    // this module's resources now.
+    info.lpszText = MAKEINTRESOURCEA(LOWORD(nID));
+    info.hinst = AfxGetModuleState()->m_hCurrentResourceHandle;
 }

@@ -10,7 +10,7 @@ namespace {
 // under Wine a look that delivered one finds nothing else (seen on a busy
 // machine): while the queue's status still shows input or posted messages,
 // it is looked at again.
-bool Waiting(MSG& msg, HWND hWnd, UINT message) {
+bool FirstWaiting(MSG& msg, HWND hWnd, UINT message) {
     const UINT kinds = QS_INPUT | QS_POSTMESSAGE;
     for (int look = 0; look < 3; ++look) {
         if (::PeekMessageA(&msg, hWnd, message, message,
@@ -26,7 +26,7 @@ bool Waiting(MSG& msg, HWND hWnd, UINT message) {
 // count: the release of the key being handled always waits.
 bool TypedKeysWaiting(HWND hWnd) {
     MSG msg;
-    return Waiting(msg, hWnd, WM_KEYDOWN) || Waiting(msg, hWnd, WM_CHAR);
+    return FirstWaiting(msg, hWnd, WM_KEYDOWN) || FirstWaiting(msg, hWnd, WM_CHAR);
 }
 
 // A key that changes the text of a one-line edit, or moves its caret: the
@@ -54,12 +54,12 @@ bool TypingKey(const MSG& msg) {
 
 } // namespace
 
-bool CTypingAhead::WaitForKeys() {
+bool CTypingAhead::DeferForTypedKeys() {
     // A timer fires only once no input waits; a posted message would come
     // before the keys.
     if (IsRefreshing() || !TypedKeysWaiting(m_window.m_hWnd))
         return false;
-    m_window.SetTimer(kTimerId, USER_TIMER_MINIMUM);
+    DeferRefresh();
     return true;
 }
 
@@ -70,17 +70,17 @@ CTypingAhead::Asked CTypingAhead::LookAtInput(HWND hNameField) {
     m_lastLook = now;
     HWND hDlg = m_window.m_hWnd;
     MSG msg;
-    if (Waiting(msg, hDlg, WM_KEYDOWN) && msg.wParam == VK_ESCAPE)
+    if (FirstWaiting(msg, hDlg, WM_KEYDOWN) && msg.wParam == VK_ESCAPE)
         return kToEnd;
-    if ((Waiting(msg, hDlg, WM_SYSKEYDOWN) && msg.wParam == VK_F4) ||
-        (Waiting(msg, ::GetDlgItem(hDlg, IDCANCEL), WM_LBUTTONDOWN)) ||
-        (Waiting(msg, hDlg, WM_NCLBUTTONDOWN) && msg.wParam == HTCLOSE) ||
-        (Waiting(msg, hDlg, WM_SYSCOMMAND) && (msg.wParam & 0xFFF0) == SC_CLOSE) ||
-        Waiting(msg, hDlg, WM_CLOSE) ||
-        (Waiting(msg, hDlg, WM_COMMAND) && LOWORD(msg.wParam) == IDCANCEL))
+    if ((FirstWaiting(msg, hDlg, WM_SYSKEYDOWN) && msg.wParam == VK_F4) ||
+        (FirstWaiting(msg, ::GetDlgItem(hDlg, IDCANCEL), WM_LBUTTONDOWN)) ||
+        (FirstWaiting(msg, hDlg, WM_NCLBUTTONDOWN) && msg.wParam == HTCLOSE) ||
+        (FirstWaiting(msg, hDlg, WM_SYSCOMMAND) && (msg.wParam & 0xFFF0) == SC_CLOSE) ||
+        FirstWaiting(msg, hDlg, WM_CLOSE) ||
+        (FirstWaiting(msg, hDlg, WM_COMMAND) && LOWORD(msg.wParam) == IDCANCEL))
         return kToEnd;
-    if ((Waiting(msg, hNameField, WM_KEYDOWN) && TypingKey(msg)) ||
-        (Waiting(msg, hNameField, WM_CHAR) && TypingKey(msg)))
-        return kTypedPast;
+    if ((FirstWaiting(msg, hNameField, WM_KEYDOWN) && TypingKey(msg)) ||
+        (FirstWaiting(msg, hNameField, WM_CHAR) && TypingKey(msg)))
+        return kNameTyped;
     return kNothing;
 }

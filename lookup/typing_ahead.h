@@ -8,9 +8,9 @@
 
 class CTypingAhead {
   public:
-    // The timer that runs a refresh that waited; its WM_TIMER goes through
-    // the window's message map to RunWaiting.
-    enum { kTimerId = 1 };
+    // The timer of a deferred refresh; its WM_TIMER goes through the
+    // window's message map to the window's OnTimer, which runs the refresh.
+    enum { kDeferredRefreshTimer = 1 };
 
     explicit CTypingAhead(CWnd& window) : m_window(window) {}
     CTypingAhead(const CTypingAhead&) = delete;
@@ -25,19 +25,19 @@ class CTypingAhead {
     // the refresh now waits for them too. A change with nothing typed ahead
     // (a program's text, the last key of a burst), or one raised by a
     // refresh itself, does not wait.
-    bool WaitForKeys();
-    // Drops the refresh that waits; true when one did.
-    bool Drop() { return m_window.KillTimer(kTimerId) != FALSE; }
+    bool DeferForTypedKeys();
+    // The deferred refresh will not run; true when one was deferred.
+    bool CancelDeferredRefresh() { return m_window.KillTimer(kDeferredRefreshTimer) != FALSE; }
     // A refresh that could not run to its end runs again once the input
-    // that stopped it is handled.
-    void RunLater() { m_window.SetTimer(kTimerId, USER_TIMER_MINIMUM); }
+    // that stopped it is handled: a timer fires only once no input waits.
+    void DeferRefresh() { m_window.SetTimer(kDeferredRefreshTimer, USER_TIMER_MINIMUM); }
 
     // What the user asked for while a walk goes on, by the first input of
     // its kind waiting in the queue.
     enum Asked {
         kNothing,   // nothing, or what waits for the walk (OK, Enter, a selector)
         kToEnd,     // Escape, Cancel, the close box, Alt+F4
-        kTypedPast, // keys that change the item name field (hNameField)
+        kNameTyped, // keys that change the item name field (hNameField)
     };
     // Looks at the queue between two storage calls of a walk, at most every
     // kLookMs: often enough that the user is never kept waiting, seldom

@@ -60,14 +60,14 @@ void CListCtrl::SelectOnly(int nItem) {
 // screen. The list is painted once afterwards, its frame only when a scroll
 // bar changed. The first rows show, as after every row was removed with
 // drawing on.
-CListCtrl::CRefill::CRefill(CListCtrl& list)
+CListCtrl::CRefillWithoutFlicker::CRefillWithoutFlicker(CListCtrl& list)
     : m_list(list), m_bars(ScrollBars(list)), m_bShown((list.GetStyle() & WS_VISIBLE) != 0) {
     m_list.SetRedraw(FALSE);
     if (m_bShown)
         m_list.DefWindowProc(WM_SETREDRAW, FALSE, 0);
 }
 
-CListCtrl::CRefill::~CRefill() {
+CListCtrl::CRefillWithoutFlicker::~CRefillWithoutFlicker() {
     const bool details = (m_list.GetStyle() & LVS_TYPEMASK) == LVS_REPORT;
     m_list.SetScrollPos(details ? SB_VERT : SB_HORZ, 0, FALSE);
     m_list.SetRedraw(TRUE);
@@ -80,7 +80,8 @@ CListCtrl::CRefill::~CRefill() {
     m_list.RedrawWindow(nullptr, nullptr, flags);
 }
 
-CListCtrl::CRefill::Bars CListCtrl::CRefill::ScrollBars(const CWnd& wnd) {
+CListCtrl::CRefillWithoutFlicker::Bars
+CListCtrl::CRefillWithoutFlicker::ScrollBars(const CWnd& wnd) {
     SCROLLINFO h = {sizeof h, SIF_ALL, 0, 0, 0, 0, 0};
     SCROLLINFO v = h;
     wnd.GetScrollInfo(SB_HORZ, &h);

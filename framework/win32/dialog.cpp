@@ -168,8 +168,9 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
-    CDataExchange dx(this, bSaveAndValidate);
+BOOL CDialog::UpdateData(BOOL) {
+    // The exchange only binds controls: it moves no value either way.
+    CDataExchange dx(this);
     DoDataExchange(&dx);
     return TRUE;
 }

@@ -128,6 +128,11 @@ TEST_F(Items, OnlyAResultOfExactlyOneGivesAnItem) {
     EXPECT_EQ(ListFirstItem("C:", "B", 1, "*"), nullptr);
     EXPECT_EQ(ListFirstItem("C:", "A", 1, "X*"), nullptr);
     EXPECT_NE(ListFirstItem("C:", "A", 1, "o?E"), nullptr);
+    // The same item, its name written back, but the call answers otherwise.
+    for (int result : {2, -1}) {
+        fake_set_item_result(result);
+        EXPECT_EQ(ListFirstItem("C:", "A", 1, "o?E"), nullptr) << "answer " << result;
+    }
 }
 
 TEST_F(Items, ListNextItemNeverConnectsNorRebuildsThePath) {

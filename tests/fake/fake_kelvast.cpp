@@ -8,6 +8,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include <cstring>
@@ -35,6 +37,7 @@ struct Item {
 struct Fake {
     int connectResult = 1;
     unsigned itemDelayMs = 0;
+    int itemResult = 1;
     bool networkNameSet = true;
     std::string networkName = "NET:";
     std::map<std::string, std::vector<std::string>> areas;
@@ -76,6 +79,9 @@ extern "C" {
 
 void fake_set_item_delay(unsigned ms) {
     F().itemDelayMs = ms;
+}
+void fake_set_item_result(int result) {
+    F().itemResult = result;
 }
 void fake_reset(void) {
     void* (*probe)(void) = F().probe;
@@ -167,10 +173,13 @@ int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const cha
                    int mode) {
     Record("data " + std::to_string(typeCode) + " " + Text(itemPath) + " " + Text(pattern) + " " +
            std::to_string(mode));
+    if (F().itemDelayMs) {
 #ifdef _WIN32
-    if (F().itemDelayMs)
         Sleep(F().itemDelayMs);
+#else
+        usleep(F().itemDelayMs * 1000);
 #endif
+    }
     if (mode == 0) {
         F().itemWalk.clear();
         F().itemNext = 0;
@@ -186,7 +195,7 @@ int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const cha
         return 0;
     atc_data_size = item.size;
     atc_last_mod_time = item.modTime;
-    return 1;
+    return F().itemResult;
 }
 
 } // extern "C"

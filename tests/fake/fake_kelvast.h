@@ -30,6 +30,8 @@ FAKE_API void fake_add_item(const char* path, int type, const char* name, int si
 
 // Each item walk call takes ms longer, as over a slow store.
 FAKE_API void fake_set_item_delay(unsigned ms);
+// What an item walk call answers when it hands back an item (default 1).
+FAKE_API void fake_set_item_result(int result);
 
 // Recorded calls, oldest first, such as "connect", "set_network NETWORK",
 // "get_network \\. 4", "count C:*", "areas C:* 0", "data 9 C:PATTERNS AB* 0".

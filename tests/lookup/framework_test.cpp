@@ -17,6 +17,11 @@ void CALLBACK EndForgottenDialog(HWND hWnd, UINT, UINT_PTR, DWORD) {
     EndDialog(hWnd, 99);
 }
 
+// A member control that handles a notification it sent.
+struct CNotified {
+    LRESULT OnReturn(NMHDR& hdr) { return static_cast<LRESULT>(hdr.idFrom) + 1; }
+};
+
 class CProbe : public CDialog {
   public:
     CProbe() : CDialog(IDD_LOOKUP) {}
@@ -26,6 +31,7 @@ class CProbe : public CDialog {
     AFX_MODULE_STATE* m_pStateInHandler = nullptr;
     HWND m_hWndSeen = nullptr;
     CEdit m_edit;
+    CNotified m_notified;
     bool m_throwOnInit = false;
 
     // Seen once the modal run shows the dialog, then the run ends this way.
@@ -38,7 +44,7 @@ class CProbe : public CDialog {
     DECLARE_MESSAGE_MAP()
 
     void DoDataExchange(CDataExchange* pDX) override {
-        m_calls.push_back(pDX->m_bSaveAndValidate ? "exchange save" : "exchange load");
+        m_calls.push_back("exchange");
         DDX_Control(pDX, IDC_ITEM_NAME, m_edit);
     }
 
@@ -61,6 +67,16 @@ class CProbe : public CDialog {
         m_answers.push_back(SendMessage(WM_NOTIFY, IDC_ITEM_LIST, reinterpret_cast<LPARAM>(&hdr)));
         hdr.idFrom = IDC_AREA; // same code, other id: no entry
         m_answers.push_back(SendMessage(WM_NOTIFY, IDC_AREA, reinterpret_cast<LPARAM>(&hdr)));
+        hdr.code = static_cast<UINT>(NM_RETURN); // the member control answers
+        m_answers.push_back(SendMessage(WM_NOTIFY, IDC_AREA, reinterpret_cast<LPARAM>(&hdr)));
+        for (UINT id : {1001u, 1003u}) { // in the range, then past it
+            hdr = {nullptr, id, static_cast<UINT>(NM_CLICK)};
+            SendMessage(WM_NOTIFY, id, reinterpret_cast<LPARAM>(&hdr));
+        }
+        for (WPARAM key : {WPARAM{VK_DOWN}, WPARAM{'A'}}) // taken, then left to the edit
+            m_answers.push_back(::SendMessageA(m_edit.m_hWnd, WM_KEYDOWN, key, 0));
+        const RECT suggested = {10, 20, 300, 400};
+        SendMessage(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
         ::PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return TRUE;
     }
@@ -78,6 +94,16 @@ class CProbe : public CDialog {
             AfxThrowInvalidArgException();
         EndDialog(m_endAfterLook == kOk ? IDOK : IDCANCEL);
     }
+    void OnClickRange(NMHDR* pNMHDR, LRESULT*) {
+        m_calls.push_back("click " + std::to_string(pNMHDR->idFrom));
+    }
+    BOOL OnEditKey(UINT nChar, LPARAM) {
+        m_calls.push_back("key " + std::to_string(nChar));
+        return nChar == VK_DOWN;
+    }
+    void OnDpiChanged(UINT nDpi, const RECT& suggested) {
+        m_calls.push_back("dpi " + std::to_string(nDpi) + " " + std::to_string(suggested.top));
+    }
     void OnDblclk(NMHDR* pNMHDR, LRESULT* pResult) {
         m_calls.push_back("dblclk " + std::to_string(pNMHDR->idFrom));
         *pResult = 7;
@@ -91,6 +117,10 @@ ON_CBN_SELENDOK(1000, OnSelEndOk)
 ON_COMMAND(1001, OnThrow)
 ON_COMMAND(1005, OnLookAround)
 ON_NOTIFY(NM_DBLCLK, IDC_ITEM_LIST, OnDblclk)
+ON_NOTIFY_FOR(NM_RETURN, IDC_AREA, m_notified, OnReturn)
+ON_NOTIFY_RANGE(NM_CLICK, 1000, 1002, OnClickRange)
+ON_CHILD_MESSAGE(WM_KEYDOWN, IDC_ITEM_NAME, OnEditKey)
+ON_WM_DPICHANGED()
 END_MESSAGE_MAP()
 
 class FrameworkTest : public ::testing::Test {
@@ -109,10 +139,12 @@ TEST_F(FrameworkTest, FirstFullMatchWinsAndTheBaseMapEndsTheDialog) {
     CProbe probe;
     const INT_PTR result = probe.DoModal();
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(probe.m_calls, (std::vector<std::string>{"exchange load", "first", "selendok",
-                                                       "dblclk 1004", "exchange save"}));
-    // A handled notification answers with its handler's result.
-    EXPECT_EQ(probe.m_answers, (std::vector<LRESULT>{7, 0}));
+    EXPECT_EQ(probe.m_calls, (std::vector<std::string>{"exchange", "first", "selendok",
+                                                       "dblclk 1004", "click 1001", "key 40",
+                                                       "key 65", "dpi 144 20", "exchange"}));
+    // A handled notification answers with its handler's result; a child's
+    // message taken by its handler answers 0, one left to the edit its own.
+    EXPECT_EQ(probe.m_answers, (std::vector<LRESULT>{7, 0, IDC_AREA + 1, 0, 1}));
     EXPECT_NE(probe.m_edit.m_hWnd, nullptr) << "DDX_Control bound the edit";
     EXPECT_EQ(probe.m_hWnd, nullptr) << "no window after the run";
 }

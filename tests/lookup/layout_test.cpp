@@ -531,7 +531,7 @@ TEST(LookupToolbarImages, LargerBitmapWhereTheLibraryHasItElseTheSmallOneScaled)
         SCOPED_TRACE(large ? "the module's bitmaps" : "bitmap 134 only");
         CImageList images;
         ASSERT_TRUE(CreateViewImages(images, hResources, 192));
-        EXPECT_EQ(images.GetImageCount(), 2);
+        EXPECT_EQ(ImageList_GetImageCount(images.m_hImageList), 2);
         int cx = 0, cy = 0;
         ImageList_GetIconSize(images.m_hImageList, &cx, &cy);
         EXPECT_EQ(cx, 32);

@@ -1,0 +1,166 @@
+#include "item_list.h"
+
+#include "dpi.h"
+#include "resource.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const int kResultTextSize = 50;
+const int kColumnWidth = 100;
+
+} // namespace
+
+CStringArray CItemList::GetSelectedNames() const {
+    // An element stays empty where the list has fewer selected rows than it
+    // counted.
+    const int count = static_cast<int>(GetSelectedCount());
+    CStringArray names;
+    names.SetSize(count, -1);
+    int row = -1;
+    for (int i = 0; i < count && (row = GetNextItem(row, LVNI_SELECTED)) != -1; ++i) {
+        char text[kResultTextSize] = "";
+        GetItemText(row, 0, text, kResultTextSize);
+        names[i] = CString(text, static_cast<int>(strnlen(text, kResultTextSize - 1)));
+    }
+    return names;
+}
+
+void CItemList::MakeVirtual(CWnd* pDialog) {
+    // Only a list made with LVS_OWNERDATA keeps no rows of its own, and the
+    // style cannot be given to a list that exists: a new list takes the
+    // template's list's id, place, styles, font and place in the tab order,
+    // so that a localised template's list is replaced the same way. The
+    // selection stays visible while the focus is in the item name field,
+    // whose Up and Down keys move it.
+    RECT rect;
+    GetWindowRect(&rect);
+    pDialog->ScreenToClient(&rect);
+    CListCtrl list;
+    if (!list.CreateEx(GetExStyle(), GetStyle() | LVS_OWNERDATA | LVS_SHOWSELALWAYS, rect, pDialog,
+                       static_cast<UINT>(GetDlgCtrlID())))
+        return;
+    list.SetFont(GetFont(), FALSE);
+    list.SetExtendedStyle(GetExtendedStyle());
+    list.SetWindowPos(this, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow();
+    Attach(list.m_hWnd);
+}
+
+void CItemList::InsertColumns(UINT dpi) {
+    for (int i = 0; i < CItemRows::kColumnCount; ++i) {
+        CString title;
+        title.LoadString(IDS_ITEM + i);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = ScaleToDpi(kColumnWidth, dpi);
+        column.pszText = const_cast<char*>(title.GetString());
+        column.iSubItem = i;
+        InsertColumn(i, &column);
+    }
+}
+
+void CItemList::ScaleColumns(UINT fromDpi, UINT toDpi) {
+    // By the ratio, keeping what the user dragged.
+    for (int i = 0; i < CItemRows::kColumnCount; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_WIDTH;
+        if (GetColumn(i, &column)) {
+            column.cx = MulDiv(column.cx, static_cast<int>(toDpi), static_cast<int>(fromDpi));
+            SetColumn(i, &column);
+        }
+    }
+}
+
+void CItemList::ShowRows(std::vector<SItemRow>&& rows) {
+    CRefillWithoutFlicker refill(*this);
+    DeleteAllItems();
+    m_rows.Assign(std::move(rows));
+    if (GetStyle() & LVS_OWNERDATA) {
+        SetItemCountEx(m_rows.GetCount(), 0); // repainted whole when drawing resumes
+        return;
+    }
+    char text[128];
+    for (int row = 0; row < m_rows.GetCount(); ++row) {
+        InsertItem(LVIF_TEXT, row, m_rows.GetName(row), 0, 0, 0, 0);
+        for (int column = 1; column < CItemRows::kColumnCount; ++column) {
+            m_rows.GetCellText(row, column, text, sizeof text);
+            SetItemText(row, column, text);
+        }
+    }
+}
+
+bool CItemList::TakeRowKey(UINT nChar) {
+    if (nChar != VK_UP && nChar != VK_DOWN && nChar != VK_PRIOR && nChar != VK_NEXT)
+        return false;
+    const int count = GetItemCount();
+    if (count == 0)
+        return true;
+    const int page = std::max(1, GetCountPerPage());
+    const int from = GetNextItem(-1, LVNI_FOCUSED);
+    int row = from + 1;
+    if (nChar == VK_UP)
+        row = from - 1;
+    else if (nChar == VK_NEXT)
+        row = from < 0 ? page - 1 : from + page;
+    else if (nChar == VK_PRIOR)
+        row = from - page;
+    SelectOnly(std::min(std::max(row, 0), count - 1));
+    return true;
+}
+
+LRESULT CItemList::OnGetDispInfo(NMLVDISPINFOA& info) {
+    // Written into the list's own buffer, cut to its size: a caller of
+    // LVM_GETITEMTEXT reads the text from there.
+    LVITEMA& item = info.item;
+    if (item.mask & LVIF_TEXT)
+        m_rows.GetCellText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
+    return 0;
+}
+
+LRESULT CItemList::OnFindItem(NMLVFINDITEMA& find) {
+    // The two forms differ only in the text; some list views ask a window
+    // of 8-bit text in the 16-bit form (Wine does, for the keyboard
+    // search). The names are in the ANSI code page: so is the text sought.
+    const UINT flags = find.lvfi.flags;
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz)
+        return -1;
+    char text[kResultTextSize] = "";
+    const char* pszText = find.lvfi.psz;
+    if (find.hdr.code == static_cast<UINT>(LVN_ODFINDITEMW)) {
+        const wchar_t* pszWide = reinterpret_cast<const NMLVFINDITEMW&>(find).lvfi.psz;
+        if (!::WideCharToMultiByte(CP_ACP, 0, pszWide, -1, text, sizeof text, nullptr, nullptr))
+            return -1; // longer than any name: nothing begins with it
+        pszText = text;
+    }
+    return m_rows.Find(pszText, find.iStart, (flags & LVFI_PARTIAL) != 0, (flags & LVFI_WRAP) != 0);
+}
+
+LRESULT CItemList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
+    // The selected rows in the scheme's highlight colours wherever the
+    // focus is: unfocused, a list shows its selection in the face colour,
+    // which some schemes make all but invisible on the list's background,
+    // and some list views keep colours of their own for a focused one.
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return GetSelectedCount() > 0 ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && (draw.nmcd.uItemState & CDIS_SELECTED)) {
+        draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED); // else the list's colours win
+        draw.clrText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+        draw.clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
+    }
+    return CDRF_DODEFAULT;
+}
+
+void CItemCount::ShowNumber(int nCount) {
+    CString text;
+    text.Format("%d", nCount);
+    SetWindowText(text);
+}
+
+void CItemCount::ShowNumberNow(int nCount) {
+    ShowNumber(nCount);
+    RedrawWindow(nullptr, nullptr, RDW_UPDATENOW);
+}

@@ -1,0 +1,49 @@
+// The "Lookup" dialog's item list: a virtual list view that keeps its rows
+// in the program (CItemRows) and answers the control's requests for them.
+// The dialog tells it which rows to show and asks it which are selected.
+#ifndef ITEM_LIST_H
+#define ITEM_LIST_H
+
+#include "afxwin.h"
+#include "item_rows.h"
+
+#include <vector>
+
+class CItemList : public CListCtrl {
+  public:
+    // Attributes
+    // The names of the selected rows, top down, read back as any program
+    // reads a row: cut to 49 characters.
+    CStringArray GetSelectedNames() const;
+
+    // Operations
+    // Takes the place of the template's list (this window) with a virtual
+    // one; the template's list stays, filled row by row, if that fails.
+    void MakeVirtual(CWnd* pDialog);
+    // The four columns, with widths for dpi; and scaled to another dpi.
+    void InsertColumns(UINT dpi);
+    void ScaleColumns(UINT fromDpi, UINT toDpi);
+    // Shows rows instead of those shown, painted once, from the top.
+    void ShowRows(std::vector<SItemRow>&& rows);
+    // Up, Down, Page Up and Page Down typed elsewhere (the item name field)
+    // select the row they lead to; false for any other key.
+    bool TakeRowKey(UINT nChar);
+
+    // The control's requests, routed here by the dialog's map.
+    LRESULT OnGetDispInfo(NMLVDISPINFOA& info);
+    LRESULT OnFindItem(NMLVFINDITEMA& find);
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+
+  private:
+    CItemRows m_rows;
+};
+
+// The count of listed items beside the list.
+class CItemCount : public CStatic {
+  public:
+    void ShowNumber(int nCount);
+    // Painted at once: nothing is painted while a walk goes on.
+    void ShowNumberNow(int nCount);
+};
+
+#endif

@@ -1,0 +1,85 @@
+// What the "Lookup" dialog lists for one choice of device, area, type and
+// pattern, asked of the store through the enumeration interface: the
+// devices, the areas of the chosen device and the matching items. It knows
+// no window: the dialog reads its controls into a choice, runs the query
+// and shows what it found.
+#ifndef STORE_QUERY_H
+#define STORE_QUERY_H
+
+#include "afxstr.h"
+#include "kelvast.h"
+
+#include <cstdint>
+#include <vector>
+
+// The user's choice, as the selectors and the item name field give it.
+struct SLookupChoice {
+    CString device;
+    CString area;
+    int type = 0;
+    CString pattern; // as the walk takes it: see CStoreQuery::PatternToWalk
+    int flags = 0;   // LookupFlags: which devices are listed
+};
+
+// One item as the walk found it.
+struct SItemRow {
+    char name[AT_ITEM_NAME_SIZE]; // the walk's names have at most 23 characters
+    int32_t modified;             // seconds since 1970, as the storage reports them
+    int32_t size;
+};
+
+// What a complete run found.
+struct SLookupListing {
+    SLookupChoice choice; // that the run listed: the rows come from its area and type
+    std::vector<CString> devices;
+    std::vector<CString> areas;
+    bool bAreaListed = false; // an area names the choice's, so its items were walked
+    std::vector<SItemRow> rows;
+};
+
+// Told by a run between two storage calls.
+class CQueryObserver {
+  public:
+    // False stops the run: the user asked for something else.
+    virtual bool GoOn() = 0;
+    // The item walk has read nRows so far.
+    virtual void RowsRead(int nRows) = 0;
+
+  protected:
+    ~CQueryObserver() = default;
+};
+
+struct STypeEntry {
+    CString name;
+    int code;
+};
+
+class CStoreQuery {
+  public:
+    // An item name becomes a pattern by a "*" at its end, unless it holds
+    // a wildcard already.
+    static CString PatternToWalk(const char* pszName);
+    // The item types, in the order the enumeration gives them.
+    static std::vector<STypeEntry> ListTypes();
+
+    // Attributes
+    // The last complete run's result; empty before the first.
+    const SLookupListing& GetListing() const { return m_listing; }
+
+    // Operations
+    // Lists devices, areas and items for choice. A run the observer stops
+    // answers false and leaves the last complete result as it was.
+    bool Run(const SLookupChoice& choice, CQueryObserver& observer);
+    // Hands the rows over to whoever shows them.
+    std::vector<SItemRow> TakeRows() { return std::move(m_listing.rows); }
+
+  private:
+    bool WalkDevices(int flags, CQueryObserver& observer);
+    bool WalkAreas(const char* pszDevice, CQueryObserver& observer);
+    bool WalkItems(const SLookupChoice& choice, CQueryObserver& observer);
+
+    SLookupListing m_listing;
+    SLookupListing m_walk; // the run in progress
+};
+
+#endif
