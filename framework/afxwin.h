@@ -292,10 +292,14 @@ class CDialog : public CWnd {
     virtual INT_PTR DoModal();
 
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    // The run ends once the message being handled is: code that goes on
+    // handling others meanwhile (a long walk) asks IsEnding.
     void EndDialog(int nResult) {
         assert(m_hWnd);
+        m_bEnding = true;
         ::EndDialog(m_hWnd, nResult);
     }
+    bool IsEnding() const { return m_bEnding; }
 
   protected:
     // Binds the controls (DoDataExchange) and puts the map's child-message
@@ -322,6 +326,7 @@ class CDialog : public CWnd {
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
+    bool m_bEnding = false;
     std::exception_ptr m_pendingException;
 };
 

@@ -160,7 +160,16 @@ void CItemCount::ShowNumber(int nCount) {
     SetWindowText(text);
 }
 
-void CItemCount::ShowNumberNow(int nCount) {
-    ShowNumber(nCount);
+void CItemCount::ShowRowsRead(int nRows) {
+    // Counted from the walk's first row: a walk shorter than that shows
+    // only its result.
+    const DWORD now = ::GetTickCount();
+    if (nRows == 1)
+        m_lastShown = now;
+    if (now - m_lastShown < kProgressMs)
+        return;
+    m_lastShown = now;
+    ShowNumber(nRows);
+    // Painted now: a walk may hold its thread between two looks at the input.
     RedrawWindow(nullptr, nullptr, RDW_UPDATENOW);
 }

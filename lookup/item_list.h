@@ -42,8 +42,12 @@ class CItemList : public CListCtrl {
 class CItemCount : public CStatic {
   public:
     void ShowNumber(int nCount);
-    // Painted at once: nothing is painted while a walk goes on.
-    void ShowNumberNow(int nCount);
+    // The rows a long walk has read so far, every kProgressMs.
+    void ShowRowsRead(int nRows);
+    enum { kProgressMs = 200 };
+
+  private:
+    DWORD m_lastShown = 0;
 };
 
 #endif

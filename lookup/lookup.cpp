@@ -3,17 +3,12 @@
 // typing ahead, OK and Cancel, and the count read out to screen readers.
 #include "lookup.h"
 
-#include "dpi.h"
 #include "names.h"
-#include "toolbar_images.h"
 
 #include <cstring>
 #include <utility>
 
 namespace {
-
-// How often a long walk shows how many rows it has read.
-const DWORD kProgressMs = 200;
 
 // A selector's entries from a complete walk; the entry that names the
 // choice (ignoring case) is selected.
@@ -48,43 +43,18 @@ ON_WM_DPICHANGED()
 ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
 END_MESSAGE_MAP()
 
-// Between two storage calls of a refresh: stops the walk for what the user
-// asks, and shows how many rows a long item walk has read so far.
+// Between two storage calls of a refresh: handles the user's input, stops
+// the walk for a change, and shows how many rows a long item walk has read.
 class CLookup::CWalkWatch : public CQueryObserver {
   public:
-    explicit CWalkWatch(CLookup& dlg) : m_dlg(dlg), m_lastShown(::GetTickCount()) {
-        m_dlg.m_typingAhead.StartWalk();
-    }
-    bool GoOn() override {
-        return m_dlg.m_typingAhead.LookAtInput(m_dlg.m_editItemName.m_hWnd) ==
-               CTypingAhead::kNothing;
-    }
-    void RowsRead(int nRows) override {
-        const DWORD now = ::GetTickCount();
-        if (now - m_lastShown >= kProgressMs) {
-            m_lastShown = now;
-            m_dlg.m_staticCount.ShowNumberNow(nRows);
-        }
-    }
+    explicit CWalkWatch(CLookup& dlg) : m_dlg(dlg), m_walk(dlg.m_typingAhead) {}
+    bool GoOn() override { return m_dlg.m_typingAhead.HandleInputDuringWalk(); }
+    void RowsRead(int nRows) override { m_dlg.m_staticCount.ShowRowsRead(nRows); }
 
   private:
     CLookup& m_dlg;
-    DWORD m_lastShown;
+    CTypingAhead::CWalkScope m_walk;
 };
-
-CLookup::CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
-                 CStringArray* results, CWnd* parent)
-    : CDialog(IDD, parent), m_pResults(nullptr), m_nType(0), m_nFlags(0), m_typingAhead(*this),
-      m_viewImageSize(kViewImageSize), m_nDpi(kBaseDpi) {
-    m_strDevice = device;
-    m_strArea = area;
-    m_nType = type;
-    m_strItemName = pattern;
-    m_nFlags = flags;
-    m_pResults = results ? results : &m_ownResults;
-}
-
-CLookup::~CLookup() = default;
 
 INT_PTR CLookup::DoModal() {
     m_chosen.RemoveAll();
@@ -104,25 +74,25 @@ LRESULT CLookup::OnFirstFill(WPARAM, LPARAM) {
 }
 
 void CLookup::Refresh(int bFromControls) {
-    if (CTypingAhead::IsRefreshing())
+    if (m_typingAhead.IsRefreshing())
         return;
-    CTypingAhead::CRefreshScope busy;
+    CTypingAhead::CRefreshScope busy(m_typingAhead);
     if (bFromControls)
         ReadChoice();
     m_strItemName = CStoreQuery::PatternToWalk(m_strItemName);
     if (!bFromControls)
         ShowPatternAndTypes();
 
-    // A walk the user stops leaves the rows, count and selection of the
-    // refresh before, and runs again once the input that stopped it is
-    // handled (for a name typed past: once, for the name the keys leave).
+    // A walk stopped by a change leaves the rows, count and selection of
+    // the refresh before, and runs again once the input is handled: once,
+    // for the last change. One stopped because the dialog ends, or is gone,
+    // leaves everything.
     const SLookupChoice choice = {m_strDevice, m_strArea, m_nType, m_strItemName, m_nFlags};
     CWalkWatch watch(*this);
-    if (!m_query.Run(choice, watch)) {
-        m_staticCount.ShowNumber(m_list.GetItemCount());
-        return m_typingAhead.DeferRefresh();
-    }
-    ShowListing(bFromControls != 0);
+    if (m_query.Run(choice, watch))
+        ShowListing(bFromControls != 0);
+    else if (m_hWnd && !IsEnding())
+        ShowStoppedWalk();
 }
 
 void CLookup::ReadChoice() {
@@ -168,7 +138,15 @@ void CLookup::ShowListing(bool bAnnounce) {
         CScreenReaderNotes::Announce(m_staticCount.m_hWnd);
 }
 
+void CLookup::ShowStoppedWalk() {
+    m_staticCount.ShowNumber(m_list.GetItemCount());
+    m_typingAhead.DeferRefresh();
+}
+
 void CLookup::OnFilterChanged() {
+    // During a refresh, the change is remembered and refreshed for.
+    if (m_typingAhead.IsRefreshing())
+        return m_typingAhead.NoteChange();
     m_typingAhead.CancelDeferredRefresh(); // this refresh reads the text it waited for
     Refresh(1);
 }
@@ -176,12 +154,12 @@ void CLookup::OnFilterChanged() {
 void CLookup::OnItemNameChanged() {
     // A refresh would walk every item for a name the user has typed past:
     // wait for those keys and refresh once for the name they leave.
-    if (!m_typingAhead.DeferForTypedKeys())
+    if (m_typingAhead.IsRefreshing() || !m_typingAhead.DeferForTypedKeys())
         OnFilterChanged();
 }
 
 void CLookup::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == CTypingAhead::kDeferredRefreshTimer && !CTypingAhead::IsRefreshing() &&
+    if (nIDEvent == CTypingAhead::kDeferredRefreshTimer && !m_typingAhead.IsRefreshing() &&
         m_typingAhead.CancelDeferredRefresh())
         Refresh(1); // a first fill has shown the pattern and the types
 }
@@ -203,15 +181,17 @@ void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
 }
 
 void CLookup::OnOK() {
-    // Sent by another thread while a walk looked at the queue: the user
-    // confirms complete rows, once the walk is over.
-    if (CTypingAhead::IsRefreshing()) {
-        PostMessage(WM_COMMAND, IDOK);
-        return;
-    }
-    // The user confirms the rows on the screen; a deferred refresh would
-    // replace them.
+    // The user confirms the rows on the screen, with the device, area and
+    // type they came from: a refresh stopped, deferred or still walking
+    // (OK clicked, or sent by a program, meanwhile) has read a choice from
+    // the controls that the rows are not of.
     m_typingAhead.CancelDeferredRefresh();
+    if (m_bSelectorsListed) {
+        const SLookupChoice& shown = m_query.GetListing().choice;
+        m_strDevice = shown.device;
+        m_strArea = shown.area;
+        m_nType = shown.type;
+    }
     m_chosen = m_list.GetSelectedNames();
     CDialog::OnOK();
 }

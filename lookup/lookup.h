@@ -82,6 +82,7 @@ class CLookup : public CDialog {
     void ReadChoice();
     void ShowPatternAndTypes();
     void ShowListing(bool bAnnounce);
+    void ShowStoppedWalk();
 
     // The choice in force and the controls bound to the template, in the
     // fixed order in which they are constructed and destroyed.

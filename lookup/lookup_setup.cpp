@@ -8,6 +8,20 @@
 #include "tavorin.h"
 #include "toolbar_images.h"
 
+CLookup::CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
+                 CStringArray* results, CWnd* parent)
+    : CDialog(IDD, parent), m_pResults(nullptr), m_nType(0), m_nFlags(0), m_typingAhead(*this),
+      m_viewImageSize(kViewImageSize), m_nDpi(kBaseDpi) {
+    m_strDevice = device;
+    m_strArea = area;
+    m_nType = type;
+    m_strItemName = pattern;
+    m_nFlags = flags;
+    m_pResults = results ? results : &m_ownResults;
+}
+
+CLookup::~CLookup() = default;
+
 void CLookup::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_ITEM_NAME, m_editItemName);
     DDX_Control(pDX, IDC_DATA_TYPE, m_cbType);

@@ -1,6 +1,9 @@
-// Typing ahead in the "Lookup" dialog: the user types faster than the item
-// list can be refilled for every key, so a changed name waits while further
-// keys do, and the list is refilled once for the name they leave.
+// Input that arrives while the "Lookup" dialog refreshes: the user types
+// faster than the item list can be refilled for every key, and a walk over
+// a slow store takes seconds. A changed name waits while further keys do,
+// and the list is refilled once for the name they leave; a walk handles the
+// input between two storage calls and stops for a change, which is then
+// refreshed for once the input is handled.
 #ifndef TYPING_AHEAD_H
 #define TYPING_AHEAD_H
 
@@ -12,57 +15,69 @@ class CTypingAhead {
     // window's message map to the window's OnTimer, which runs the refresh.
     enum { kDeferredRefreshTimer = 1 };
 
-    explicit CTypingAhead(CWnd& window) : m_window(window) {}
+    explicit CTypingAhead(CDialog& dialog) : m_dialog(dialog) {}
     CTypingAhead(const CTypingAhead&) = delete;
     CTypingAhead& operator=(const CTypingAhead&) = delete;
 
     // Attributes
-    // A refresh runs somewhere in the process; no other may start.
-    static bool IsRefreshing() { return s_nRefreshing != 0; }
+    // A refresh of this dialog runs; no other may start.
+    bool IsRefreshing() const { return m_bRefreshing; }
 
     // Operations
     // The name changed: true when keys typed ahead wait for the window, and
     // the refresh now waits for them too. A change with nothing typed ahead
-    // (a program's text, the last key of a burst), or one raised by a
-    // refresh itself, does not wait.
+    // (a program's text, the last key of a burst) does not wait.
     bool DeferForTypedKeys();
     // The deferred refresh will not run; true when one was deferred.
-    bool CancelDeferredRefresh() { return m_window.KillTimer(kDeferredRefreshTimer) != FALSE; }
-    // A refresh that could not run to its end runs again once the input
-    // that stopped it is handled: a timer fires only once no input waits.
-    void DeferRefresh() { m_window.SetTimer(kDeferredRefreshTimer, USER_TIMER_MINIMUM); }
-
-    // What the user asked for while a walk goes on, by the first input of
-    // its kind waiting in the queue.
-    enum Asked {
-        kNothing,   // nothing, or what waits for the walk (OK, Enter, a selector)
-        kToEnd,     // Escape, Cancel, the close box, Alt+F4
-        kNameTyped, // keys that change the item name field (hNameField)
-    };
-    // Looks at the queue between two storage calls of a walk, at most every
-    // kLookMs: often enough that the user is never kept waiting, seldom
-    // enough that a fast walk does not notice. Handles no input.
-    Asked LookAtInput(HWND hNameField);
-    // Starts the clock of a walk's looks.
-    void StartWalk() { m_lastLook = ::GetTickCount(); }
+    bool CancelDeferredRefresh() { return m_dialog.KillTimer(kDeferredRefreshTimer) != FALSE; }
+    // A timer fires only once no input waits.
+    void DeferRefresh() { m_dialog.SetTimer(kDeferredRefreshTimer, USER_TIMER_MINIMUM); }
+    // The user or a program changed the choice while a refresh runs. During
+    // a walk the change stops it; the refresh's own filling of the controls
+    // is no change.
+    void NoteChange() { m_bChanged = m_bChanged || m_bWalking; }
+    // Between two storage calls of a walk: handles the input waiting, at
+    // most every kLookMs, as the modal loop would. False when the walk must
+    // stop: the choice changed, or the dialog ends or is gone. Keys that act
+    // on the rows (Up, Down, Page Up, Page Down, Enter) wait for the walk's.
+    bool HandleInputDuringWalk();
     enum { kLookMs = 25 };
 
     // Marks a refresh as running for its scope, on every way out.
     class CRefreshScope {
       public:
-        CRefreshScope() { s_nRefreshing = 1; }
-        ~CRefreshScope() { s_nRefreshing = 0; }
+        explicit CRefreshScope(CTypingAhead& typing) : m_typing(typing) {
+            m_typing.m_bRefreshing = true;
+        }
+        ~CRefreshScope() { m_typing.m_bRefreshing = false; }
         CRefreshScope(const CRefreshScope&) = delete;
         CRefreshScope& operator=(const CRefreshScope&) = delete;
+
+      private:
+        CTypingAhead& m_typing;
+    };
+    // Marks the walks of a refresh, during which input is handled.
+    class CWalkScope {
+      public:
+        explicit CWalkScope(CTypingAhead& typing);
+        ~CWalkScope() { m_typing.m_bWalking = false; }
+        CWalkScope(const CWalkScope&) = delete;
+        CWalkScope& operator=(const CWalkScope&) = delete;
+
+      private:
+        CTypingAhead& m_typing;
     };
 
   private:
-    // One for the whole process: filling a control raises change
-    // notifications on the same thread, whose refreshes must be turned
-    // away, whichever dialog they come from.
-    static int s_nRefreshing;
+    bool WalkGoesOn() const;
+    void HandleWaitingInput();
 
-    CWnd& m_window;
+    CDialog& m_dialog;
+    // Per dialog: two dialogs on two threads refresh each on their own.
+    bool m_bRefreshing = false;
+    bool m_bWalking = false;
+    bool m_bChanged = false;
+    bool m_bQuitting = false; // WM_QUIT waits for the modal loop
     DWORD m_lastLook = 0;
 };
 

@@ -24,6 +24,7 @@ INT_PTR CDialog::DoModal() {
     HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : GetDefaultOwner();
     const bool bOwnerWasEnabled = hOwner && ::IsWindowEnabled(hOwner);
     m_pendingException = nullptr;
+    m_bEnding = false;
     const INT_PTR nResult = ::DialogBoxParamA(hResource, MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
                                               DialogProc, reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
@@ -82,6 +83,7 @@ template <class Handler> void CDialog::Guard(HWND hWnd, Handler handler) {
         // exception waits in the object and DoModal raises it again once the
         // window is gone.
         m_pendingException = std::current_exception();
+        m_bEnding = true;
         ::EndDialog(hWnd, -1);
     }
 }

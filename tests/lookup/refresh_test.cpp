@@ -320,3 +320,62 @@ TEST_F(LookupTest, OverASlowStoreTheDialogShowsCountsAndLetsTheUserGo) {
     EXPECT_LT(fake_count_calls("data 12 C:PATTERNS M* 1"), 2 * kItems - 20)
         << "a walk for a name typed past, or one Escape ended, ran on";
 }
+
+// What programs send while a walk goes on over a slow store (a test tool, a
+// screen reader acting for the user): a name set with WM_SETTEXT is the
+// one the dialog settles on, Cancel ends the dialog before the walk would
+// have, and OK confirms the rows on the screen with the area they came
+// from, not the area whose walk it stopped.
+TEST_F(LookupTest, WhatProgramsSendDuringAWalkIsWhatTheDialogDoes) {
+    for (int i = 100; i < 400; ++i)
+        fake_add_item("C:PATTERNS", kTypeMarker, ("M" + std::to_string(i)).c_str(), 1, 0);
+    fake_set_item_delay(3);
+    // Rows read so far shown in the count: a walk of 303 items goes on.
+    auto walking = [](const LookupWindow& w, const std::string& settled) {
+        return WaitUntil([&] {
+            const int n = std::atoi(w.Text(IDC_ITEM_COUNT).c_str());
+            return n > 0 && n < 303 && std::to_string(n) != settled;
+        });
+    };
+    auto lookup = [&](const char* area, const std::function<void(const LookupWindow&)>& drive) {
+        Buffers b = Start("C:", area, kTypeMarker);
+        int answer = -1;
+        DriveLookup(
+            [&] { answer = AtLookupItem(b.device, b.area, &b.type, "", kAllFlags, b.result); },
+            drive, 5000, false);
+        return std::make_pair(answer, b);
+    };
+    lookup("PATTERNS", [&](const LookupWindow& w) {
+        EXPECT_TRUE(walking(w, ""));
+        w.Send(w.Item(IDC_ITEM_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("M1"));
+        EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) == "100"; }, 10000));
+        EXPECT_EQ(w.Names().front(), "M100");
+        w.PostKey(VK_ESCAPE);
+        EXPECT_TRUE(w.WaitClosed());
+    });
+    EXPECT_EQ(fake_count_calls("data 9 C:PATTERNS M1* 0"), 1);
+
+    const int callsBefore = fake_count_calls("data 9 C:PATTERNS * 1");
+    auto cancel = lookup("PATTERNS", [&](const LookupWindow& w) {
+        EXPECT_TRUE(walking(w, ""));
+        w.Send(w.Dialog(), WM_COMMAND, IDCANCEL);
+        EXPECT_TRUE(w.WaitClosed(1000));
+    });
+    EXPECT_EQ(cancel.first, 0);
+    EXPECT_STREQ(cancel.second.result, "untouched");
+    EXPECT_LT(fake_count_calls("data 9 C:PATTERNS * 1") - callsBefore, 250) << "the walk ran on";
+
+    auto ok = lookup("DATA", [&](const LookupWindow& w) {
+        EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) == "1"; }));
+        w.SelectRows({0});
+        w.Send(w.Item(IDC_AREA), CB_SETCURSEL, 1); // PATTERNS, picked: its walk runs
+        PostMessage(w.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_AREA, CBN_SELENDOK),
+                    reinterpret_cast<LPARAM>(w.Item(IDC_AREA)));
+        EXPECT_TRUE(walking(w, "1"));
+        w.Send(w.Item(IDOK), BM_CLICK);
+        EXPECT_TRUE(w.WaitClosed(1000));
+    });
+    EXPECT_EQ(ok.first, 1);
+    EXPECT_STREQ(ok.second.area, "DATA");
+    EXPECT_STREQ(ok.second.result, "DATA1");
+}
