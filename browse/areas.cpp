@@ -4,6 +4,7 @@
 #include "tavorin.h"
 
 #include "kelvast.h"
+#include "names.h"
 
 #include <cstring>
 
@@ -15,7 +16,7 @@ bool BuildAreaPattern(const char* device) {
     if (!device)
         return false;
     const size_t len = std::strlen(device);
-    const bool hasColon = std::strchr(device, ':') != nullptr;
+    const bool hasColon = FindChar(device, ':') != nullptr;
     const size_t needed = len + (hasColon ? 0 : 1) + 1 /* '*' */ + 1 /* NUL */;
     if (needed > sizeof g_browse.areaPattern)
         return false;
@@ -30,16 +31,14 @@ bool BuildAreaPattern(const char* device) {
 }
 
 // The storage library may or may not put the device in front of the name;
-// callers want the area alone. Only the first colon separates.
-// A byte loop rather than strchr: the name was written by the storage call
-// just before, and a wide load over those fresh bytes stalls.
+// callers want the area alone. Only the first colon separates. A name that
+// fills the buffer without its terminator ends before its last whole
+// character.
 char* AreaNameAfterDevice() {
     char* name = g_browse.areaName;
-    name[sizeof g_browse.areaName - 1] = '\0';
-    for (char* p = name; *p; ++p)
-        if (*p == ':')
-            return p + 1;
-    return name;
+    name[CutLength(name, sizeof g_browse.areaName)] = '\0';
+    char* colon = const_cast<char*>(FindChar(name, ':'));
+    return colon ? colon + 1 : name;
 }
 
 // The storage's count for the pattern in areaPattern; 0 when it fails.

@@ -4,6 +4,7 @@
 #include "tavorin.h"
 
 #include "kelvast.h"
+#include "names.h"
 
 #include <cstring>
 
@@ -12,7 +13,7 @@ namespace {
 char* ItemResult(int storageResult) {
     if (storageResult != 1)
         return nullptr;
-    g_browse.itemName[sizeof g_browse.itemName - 1] = '\0';
+    g_browse.itemName[CutLength(g_browse.itemName, sizeof g_browse.itemName)] = '\0';
     return g_browse.itemName;
 }
 
@@ -30,7 +31,7 @@ char* ListFirstItem(const char* device, const char* area, int type, const char* 
         return nullptr;
     const size_t deviceLen = std::strlen(device);
     const size_t areaLen = std::strlen(area);
-    const bool hasColon = std::strchr(device, ':') != nullptr;
+    const bool hasColon = FindChar(device, ':') != nullptr;
     if (deviceLen + areaLen + (hasColon ? 0 : 1) > sizeof g_browse.itemPath - 1)
         return nullptr; // the old path stays; type and pattern are already new
 

@@ -6,6 +6,7 @@
 
 #include "afxres.h"
 #include "afxstate.h"
+#include "names.h"
 
 #include <cstring>
 
@@ -22,7 +23,9 @@ void LoadTypeNames() {
     CString text;
     for (int row = 0; row < kTypeCount; ++row) {
         AfxLoadString(static_cast<unsigned int>(g_browse.typeTable[row].stringId), text);
-        std::strncpy(names[row], text, kTypeNameSize);
+        // A translated name longer than the table holds loses whole
+        // characters only.
+        std::memcpy(names[row], text, CutLength(text, kTypeNameSize + 1));
     }
     for (int row = 0; row < kTypeCount; ++row)
         std::memcpy(g_browse.typeTable[row].name, names[row], sizeof names[row]);

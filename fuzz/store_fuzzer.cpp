@@ -4,6 +4,7 @@
 // sizes callers give, so that a write past one is caught. With
 // KELVAST_FAULTS=<seed>:<n>, one call in n fails, seeded from each input.
 #include "kelvast.h"
+#include "names.h"
 #include "wildcard.h"
 
 #include "fuzz_check.h"
@@ -22,18 +23,25 @@
 
 namespace {
 
-// Textbook matcher: match[i][j] when pattern[i..] matches name[j..].
-bool ReferenceMatch(const std::string& pattern, const std::string& name) {
+// Textbook matcher: match[i][j] when pattern[i..] matches name[j..], both
+// taken a character at a time as names.h tells them apart.
+std::vector<const char*> Chars(const std::string& text) {
+    std::vector<const char*> chars;
+    for (const char* p = text.c_str(); *p; p = NextChar(p))
+        chars.push_back(p);
+    return chars;
+}
+
+bool ReferenceMatch(const std::string& patternText, const std::string& nameText) {
+    const std::vector<const char*> pattern = Chars(patternText), name = Chars(nameText);
     const size_t p = pattern.size(), n = name.size();
     std::vector<std::vector<char>> match(p + 1, std::vector<char>(n + 1, 0));
     match[p][n] = 1;
     for (size_t i = p; i-- > 0;) {
         for (size_t j = n + 1; j-- > 0;) {
-            if (pattern[i] == '*')
+            if (*pattern[i] == '*')
                 match[i][j] = match[i + 1][j] || (j < n && match[i][j + 1]);
-            else if (j < n &&
-                     (pattern[i] == '?' || std::tolower(static_cast<unsigned char>(pattern[i])) ==
-                                               std::tolower(static_cast<unsigned char>(name[j]))))
+            else if (j < n && (*pattern[i] == '?' || SameCharIgnoringCase(pattern[i], name[j])))
                 match[i][j] = match[i + 1][j + 1];
         }
     }

@@ -25,6 +25,7 @@
 
 #include "faults.h"
 #include "latency.h"
+#include "names.h"
 #include "store_fs.h"
 #include "wildcard.h"
 
@@ -36,12 +37,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <strings.h>
 #include <vector>
-
-#if defined(_WIN32)
-#define strcasecmp _stricmp
-#endif
 
 int32_t atc_data_size = 0;
 int32_t atc_last_mod_time = 0;
@@ -68,12 +64,16 @@ std::optional<std::string> StoreRoot() {
 // wildcards or drive colons, nothing the system would trim or read as
 // "." and "..". Only such names are looked up by path; the others are
 // compared with the folder's entries, so that no name reaches outside the
-// store.
+// store. The second byte of a double-byte character may be a "\\": it
+// separates nothing.
 bool PlainName(const char* name) {
     const size_t len = std::strlen(name);
     if (len == 0 || name[0] == '.' || name[len - 1] == '.' || name[len - 1] == ' ')
         return false;
-    return std::strpbrk(name, "/\\:*?\"<>|") == nullptr;
+    for (const char* p = name; *p; p = NextChar(p))
+        if (std::strchr("/\\:*?\"<>|", *p))
+            return false;
+    return true;
 }
 
 // The path of folder's sub-folder named name, ignoring case. A plain name
@@ -90,7 +90,7 @@ std::optional<std::string> FindFolder(const std::string& folder, const char* nam
     }
     std::optional<std::string> found;
     ListFolders(folder, [&](const char* entry) {
-        if (!found && strcasecmp(entry, name) == 0)
+        if (!found && SameNameIgnoringCase(entry, name))
             found = folder + kPathSeparator + entry;
     });
     return found;
@@ -127,14 +127,14 @@ struct Device {
     size_t prefixLength; // the name and its colon
 };
 std::optional<Device> FindDevice(const char* text) {
-    const char* colon = std::strchr(text, ':');
+    const char* colon = FindChar(text, ':');
     const size_t length = colon ? static_cast<size_t>(colon - text) : 0;
     if (length == 0 || length >= AT_AREA_NAME_SIZE)
         return std::nullopt;
     const std::string name(text, length);
     const bool network =
-        strcasecmp(name.c_str(), kNetworkFolder) == 0 ||
-        (!g_network.name.empty() && strcasecmp(name.c_str(), g_network.name.c_str()) == 0);
+        SameNameIgnoringCase(name.c_str(), kNetworkFolder) ||
+        (!g_network.name.empty() && SameNameIgnoringCase(name.c_str(), g_network.name.c_str()));
     std::optional<std::string> folder;
     if (network)
         folder = FindNetworkFolder();
@@ -162,8 +162,13 @@ template <typename OnArea> std::optional<size_t> ForEachArea(const char* pattern
     return prefixLength;
 }
 
+// Ignoring case as the item walk sorts, then exactly. A device holds few
+// areas: folding at each comparison costs less than keeping the keys.
 bool AreaBefore(const std::string& a, const std::string& b) {
-    const int c = strcasecmp(a.c_str(), b.c_str());
+    char keyA[AT_AREA_NAME_SIZE], keyB[AT_AREA_NAME_SIZE];
+    FoldedKey(a.c_str(), keyA, sizeof keyA);
+    FoldedKey(b.c_str(), keyB, sizeof keyB);
+    const int c = std::strcmp(keyA, keyB);
     return c != 0 ? c < 0 : a < b;
 }
 
@@ -241,8 +246,7 @@ struct ItemWalk {
         for (uint32_t i = 0; i < files.size(); ++i) {
             StoreFile& f = files[i];
             std::memset(f.key, 0, sizeof f.key);
-            for (size_t k = 0; f.name[k]; ++k)
-                f.key[k] = static_cast<char>(std::tolower(static_cast<unsigned char>(f.name[k])));
+            FoldedKey(f.name, f.key, sizeof f.key);
             order.push_back(i);
         }
         std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {

@@ -1,7 +1,8 @@
 // How names are compared and cut: by character, never by byte. On Windows a
 // character of the ANSI code page in force may take two bytes (code pages
 // 932, 936, 949, 950), and its second byte may look like a letter, a "\" or
-// a ":"; elsewhere names are UTF-8.
+// a ":"; elsewhere names are UTF-8, where a byte that begins no well-formed
+// sequence counts as a character of its own.
 #ifndef NAMES_H
 #define NAMES_H
 
@@ -14,5 +15,18 @@ bool NameBeginsWith(const char* name, const char* prefix);
 // How many bytes of text fit in size bytes with a terminator, ending on a
 // whole character (0 when size is 0).
 size_t CutLength(const char* text, size_t size);
+
+// Where the character after the one text points at begins; text itself at
+// the terminator.
+const char* NextChar(const char* text);
+// True when the characters a and b point at are the same ignoring case.
+bool SameCharIgnoringCase(const char* a, const char* b);
+// The first ch (an ASCII separator such as "\\" or ":") in text that is a
+// character of its own, never the second byte of one; null when none.
+const char* FindChar(const char* text, char ch);
+// name with each character's case folded into key (size bytes, terminated,
+// cut on a whole character): names the same ignoring case get the same key,
+// so keys sort a listing without a system call per comparison.
+void FoldedKey(const char* name, char* key, size_t size);
 
 #endif

@@ -1,5 +1,6 @@
 #include "store_fs.h"
 
+#include "names.h"
 #include "wildcard.h"
 
 #include <windows.h>
@@ -79,9 +80,13 @@ std::optional<std::string> DefaultStoreRoot() {
     const DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return std::nullopt;
-    const std::string dir(path, n);
-    const size_t slash = dir.find_last_of("\\/");
-    if (slash == std::string::npos)
+    // The library's own file name may end in a character whose second byte
+    // is 0x5C: only a separator of its own ends the folder.
+    const char* slash = nullptr;
+    for (const char* p = path; *p; p = NextChar(p))
+        if (*p == '\\' || *p == '/')
+            slash = p;
+    if (!slash)
         return std::nullopt;
-    return dir.substr(0, slash) + "\\store";
+    return std::string(path, static_cast<size_t>(slash - path)) + "\\store";
 }

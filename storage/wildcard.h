@@ -1,8 +1,9 @@
 #ifndef WILDCARD_H
 #define WILDCARD_H
 
-// True when name matches pattern, ignoring ASCII case: "*" stands for any
-// run of characters, "?" for exactly one. Linear in the lengths, no recursion.
+// True when name matches pattern, ignoring case by character (names.h): "*"
+// stands for any run of characters, "?" for exactly one. Linear in the
+// lengths, no recursion.
 bool WildcardMatch(const char* pattern, const char* name);
 
 #endif

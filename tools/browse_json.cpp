@@ -1,5 +1,7 @@
 #include "browse_print.h"
 
+#include "names.h"
+
 #include <cstdio>
 
 #if defined(_WIN32)
@@ -26,34 +28,14 @@ std::string Utf8(const std::string& text) {
     return out;
 #else
     std::string out;
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t size = text.size();
-    for (size_t i = 0; i < size;) {
-        const unsigned char lead = p[i];
-        // The sequence a lead byte begins; C0, C1 and F5 to FF begin none.
-        const size_t length = lead < 0x80                   ? 1
-                              : lead >= 0xC2 && lead < 0xE0 ? 2
-                              : lead >= 0xE0 && lead < 0xF0 ? 3
-                              : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                            : 0;
-        uint32_t cp = length == 1   ? lead
-                      : length == 2 ? lead & 0x1F
-                      : length == 3 ? lead & 0x0F
-                                    : lead & 0x07;
-        bool ok = length > 0 && i + length <= size;
-        for (size_t k = 1; ok && k < length; ++k) {
-            ok = (p[i + k] & 0xC0) == 0x80;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        ok = ok && !(length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) &&
-             !(length == 4 && (cp < 0x10000 || cp > 0x10FFFF));
-        if (ok) {
-            out.append(text, i, length);
-            i += length;
-        } else {
+    for (const char* p = text.c_str(); *p;) {
+        const char* next = NextChar(p);
+        // A byte of its own above ASCII begins no well-formed character.
+        if (next - p == 1 && static_cast<unsigned char>(*p) >= 0x80)
             out += "\xEF\xBF\xBD";
-            ++i;
-        }
+        else
+            out.append(p, next);
+        p = next;
     }
     return out;
 #endif

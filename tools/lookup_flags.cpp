@@ -1,5 +1,6 @@
 #include "lookup_flags.h"
 
+#include "names.h"
 #include "tavorin.h"
 
 #include <cctype>
@@ -35,13 +36,7 @@ std::optional<int> ParseNumber(const std::string& text) {
 }
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return SameNameIgnoringCase(a.c_str(), b.c_str());
 }
 
 ParsedFlags ParseLookupFlags(const std::string& text) {

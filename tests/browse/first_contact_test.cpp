@@ -209,7 +209,7 @@ const AfxStringResource kOddStrings[] = {
     // 1 is missing: row 0 keeps an empty name.
     {2, "A type name of forty-five characters, or more"},
     // 3 is missing: row 2 takes what the shared buffer still holds.
-    {4, "Cut"},
+    {4, "A translated name that ends in a wide: \xC3\xA9"}, // 41 bytes
     {5, "Exactly forty characters long, no more!!"},
 };
 const AfxStringTable kOddTable = {kOddStrings, sizeof kOddStrings / sizeof kOddStrings[0]};
@@ -229,7 +229,7 @@ TEST(TypeNames, LongAndMissingStringsAreHeldTerminated) {
     EXPECT_STREQ(names[0], "");
     EXPECT_EQ(std::string(names[1]), std::string(kOddStrings[0].text, 40));
     EXPECT_EQ(std::string(names[2]), std::string(kOddStrings[0].text, 40));
-    EXPECT_STREQ(names[3], "Cut");
+    EXPECT_STREQ(names[3], "A translated name that ends in a wide: ") << "no half character";
     EXPECT_STREQ(names[4], kOddStrings[2].text);
     // Rows 5 on find nothing and repeat row 4's text.
     for (int row = 5; row < 24; ++row)

@@ -237,15 +237,18 @@ std::string Native(const std::string& utf8) {
 
 TEST(StandInStore, NamesBeyondAsciiPassIntactAndTheLimitCountsBytes) {
     // Names as UTF-8 here; made on disk through the file system's own names.
-    const std::string arm = "\xC3\x84RMEL-1", street = "STRA\xC3\x9F"
-                                                       "E-\xC3\xA9";
+    const std::string arm = "\xC3\x84RMEL-1",
+                      street = "STRA\xC3\x9F"
+                               "E-\xC3\xA9",
+                      small = "\xC3\xA4"
+                              "B";
     std::string fits; // as many A-umlauts as 23 bytes of the caller's text hold
     while (Native(fits + "\xC3\x84").size() <= 23)
         fits += "\xC3\x84";
     while (Native(fits).size() < 23)
         fits += "X";
     const fs::path folder = g_root / "C" / "PATTERNS" / "7";
-    for (const std::string& name : {arm, street, fits, fits + "Y"}) {
+    for (const std::string& name : {arm, street, small, fits, fits + "Y"}) {
         fs::create_directories(folder);
         std::ofstream(folder / fs::u8path(name), std::ios::binary) << "x";
     }
@@ -253,10 +256,16 @@ TEST(StandInStore, NamesBeyondAsciiPassIntactAndTheLimitCountsBytes) {
     for (const Found& f : Items("C:", "PATTERNS", 7, "*"))
         names.push_back(f.name);
     std::sort(names.begin(), names.end());
-    std::vector<std::string> expected = {Native(arm), Native(street), Native(fits)};
+    std::vector<std::string> expected = {Native(arm), Native(street), Native(small), Native(fits)};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected) << "the name of 24 bytes is skipped, the others arrive whole";
     EXPECT_EQ(Items("C:", "PATTERNS", 7, Native("\xC3\x84R*").c_str()).size(), 1u);
+    EXPECT_EQ(Items("C:", "PATTERNS", 7, "?RMEL-1").size(), 1u) << "\"?\" takes one character";
+    // Case folds by character, in the match and in the order ("b" < "r" < "\xC3\xA4").
+    names.clear();
+    for (const Found& f : Items("C:", "PATTERNS", 7, Native("\xC3\xA4*").c_str()))
+        names.push_back(f.name);
+    EXPECT_EQ(names, (std::vector<std::string>{Native(small), Native(arm), Native(fits)}));
     std::error_code ignored;
     fs::remove_all(folder, ignored);
 }

@@ -1,0 +1,76 @@
+// Names in the ANSI code page in force, compared as the system compares:
+// each character is taken to UTF-16 through that code page and folded with
+// the user's locale. CompareStringA would read the bytes in the code page of
+// the locale it is given, which need not be the ANSI one.
+#include "names.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+size_t CharLength(const char* text, size_t available);
+
+namespace {
+
+// A character as the one or two UTF-16 units of its lower case.
+struct Wide {
+    wchar_t units[2];
+    int count;
+};
+
+Wide Lower(const char* text) {
+    Wide w = {{0, 0}, 0};
+    const unsigned char first = static_cast<unsigned char>(text[0]);
+    if (first < 0x80) { // the common case costs no system call
+        w.units[0] = static_cast<wchar_t>(first >= 'A' && first <= 'Z' ? first + 0x20 : first);
+        w.count = 1;
+        return w;
+    }
+    wchar_t units[2];
+    const int length = static_cast<int>(CharLength(text, 2));
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, length, units, 2);
+    w.count = n > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, units, n, w.units, 2) : 0;
+    return w;
+}
+
+} // namespace
+
+size_t CharLength(const char* text, size_t available) {
+    // A lead byte before the terminator is a character of its own.
+    if (!IsDBCSLeadByte(static_cast<BYTE>(*text)))
+        return 1;
+    return available < 2 ? 2 : text[1] ? 2 : 1;
+}
+
+bool SameCharIgnoringCase(const char* a, const char* b) {
+    const size_t la = CharLength(a, 2), lb = CharLength(b, 2);
+    if (la == lb && std::memcmp(a, b, la) == 0)
+        return true;
+    const Wide wa = Lower(a), wb = Lower(b);
+    return wa.count == wb.count && std::memcmp(wa.units, wb.units, sizeof wa.units) == 0;
+}
+
+void FoldedKey(const char* name, char* key, size_t size) {
+    if (size == 0)
+        return;
+    // The whole name at once: one conversion each way instead of one per
+    // character. Where the folded text does not come back whole in the code
+    // page, the name itself serves as its key.
+    const size_t length = CutLength(name, size);
+    wchar_t wide[256], lower[256];
+    const int n = length < 256 && length > 0
+                      ? MultiByteToWideChar(CP_ACP, 0, name, static_cast<int>(length), wide, 256)
+                      : 0;
+    BOOL lost = FALSE;
+    const int folded =
+        n > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, wide, n, lower, 256) : 0;
+    const int back = folded > 0 ? WideCharToMultiByte(CP_ACP, 0, lower, folded, key,
+                                                      static_cast<int>(size) - 1, nullptr, &lost)
+                                : 0;
+    if (back > 0 && !lost && static_cast<size_t>(back) == length) {
+        key[back] = '\0';
+        return;
+    }
+    std::memcpy(key, name, length);
+    key[length] = '\0';
+}
