@@ -1,5 +1,7 @@
 #include "item_rows.h"
 
+#include "names.h"
+
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -12,7 +14,7 @@ namespace {
 void CopyCut(char* pszOut, int cchOut, const char* pszText) {
     if (cchOut <= 0)
         return;
-    const size_t length = strnlen(pszText, static_cast<size_t>(cchOut) - 1);
+    const size_t length = CutLength(pszText, static_cast<size_t>(cchOut));
     std::memcpy(pszOut, pszText, length);
     pszOut[length] = '\0';
 }
@@ -67,12 +69,11 @@ int CItemRows::Find(const char* pszText, int nStart, bool bPartial, bool bWrap) 
         return -1;
     if (nStart < 0 || nStart >= count)
         nStart = 0;
-    const size_t length = std::strlen(pszText);
     const int span = bWrap ? count : count - nStart;
     for (int i = 0; i < span; ++i) {
         const int row = (nStart + i) % count;
         const char* name = m_rows[static_cast<size_t>(row)].name;
-        if (bPartial ? _strnicmp(name, pszText, length) == 0 : _stricmp(name, pszText) == 0)
+        if (bPartial ? NameBeginsWith(name, pszText) : SameNameIgnoringCase(name, pszText))
             return row;
     }
     return -1;

@@ -3,6 +3,7 @@
 
 #include "dpi.h"
 #include "kelvast.h"
+#include "names.h"
 #include "tavorin.h"
 #include "toolbar_images.h"
 
@@ -141,7 +142,7 @@ void ShowEntries(CComboBox& selector, const std::vector<CString>& names, const c
     selector.ResetContent();
     for (const CString& name : names) {
         selector.AddString(name);
-        if (_stricmp(name, choice) == 0)
+        if (SameNameIgnoringCase(name, choice))
             selector.SelectString(-1, name);
     }
 }

@@ -4,7 +4,9 @@
 
 #include "toolbar_images.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -554,6 +556,41 @@ TEST(LookupToolbarImages, LargerBitmapWhereTheLibraryHasItElseTheSmallOneScaled)
     FreeLibrary(hSmallOnly);
 }
 
+// Run by language_check.sh with a language's library beside TAVORIN.dll:
+// its texts in the code page in force, a right-to-left template mirrored,
+// and the toolbar off the selectors with each view's glyph on its button.
+TEST_F(LookupTest, ATranslationReachesTheDialogInTheCodePageInForce) {
+    const char* language = getenv("TAVORIN_TRANSLATION");
+    if (!language || !*language)
+        GTEST_SKIP() << "TAVORIN_TRANSLATION not set";
+    const CodePageNames* cp = nullptr;
+    for (const CodePageNames& names : kCodePages)
+        cp = std::strcmp(names.language, language) == 0 ? &names : cp;
+    ASSERT_TRUE(cp) << language;
+    ASSERT_EQ(GetACP(), cp->codePage) << language;
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [&](const LookupWindow& w) {
+        EXPECT_EQ(w.Selection(IDC_DATA_TYPE), cp->marker);
+        const bool rtl = GetWindowLongA(w.Dialog(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL;
+        EXPECT_EQ(rtl, cp->codePage == 1255) << "mirrored";
+        HWND hBar = w.Item(IDC_TOOLBAR);
+        RECT bar, selector, overlap;
+        const ScreenPicture screen = PaintedToolbar(hBar, bar);
+        for (int id : {IDC_DEVICE, IDC_AREA}) {
+            GetWindowRect(w.Item(id), &selector);
+            EXPECT_FALSE(IntersectRect(&overlap, &bar, &selector)) << "toolbar over control " << id;
+        }
+        // Only the list view's glyph has yellow, mirrored or not.
+        for (int i = 0; i < 2; ++i) {
+            RECT button = {};
+            w.Send(hBar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&button));
+            MapWindowPoints(hBar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+            EXPECT_EQ(screen.Count(button, RGB(255, 255, 0)) > 0, i == 1) << "button " << i;
+        }
+        w.Command(IDCANCEL);
+    });
+}
+
 // Not a check: holds the dialog open in details view while screenshot.sh
 // takes a picture of the screen. Runs only when that script asks.
 TEST_F(LookupTest, HoldOpenForScreenshot) {
@@ -563,6 +600,14 @@ TEST_F(LookupTest, HoldOpenForScreenshot) {
     const std::string ready = std::string(dir) + "\\ready";
     const std::string done = std::string(dir) + "\\done";
     fake_add_item("C:PATTERNS", kTypeMarker, "ABX-SLEEVE", 40960, kAfternoon);
+    // A translation's picture shows names in its language too; Wine hands
+    // the environment over in the ANSI code page.
+    std::string names =
+        getenv("TAVORIN_SCREENSHOT_NAMES") ? getenv("TAVORIN_SCREENSHOT_NAMES") : "";
+    for (size_t at = 0, end; at < names.size(); at = end + 1) {
+        end = std::min(names.find(',', at), names.size());
+        fake_add_item("C:PATTERNS", kTypeMarker, names.substr(at, end - at).c_str(), 512, kMorning);
+    }
     std::unique_ptr<HighContrastColours> scheme;
     if (getenv("TAVORIN_SCREENSHOT_HIGH_CONTRAST"))
         scheme.reset(new HighContrastColours);
