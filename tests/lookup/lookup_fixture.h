@@ -83,28 +83,19 @@ class LookupTest : public ::testing::Test {
 
 std::vector<std::string> Strings(const CStringArray& array);
 
-// Per ANSI code page (language_check.sh runs the dialog in each): names
-// whose second bytes a byte compare takes for letters or a backslash, and
-// type 9 as that language's library names it, as the A functions hand it.
+// Per code page that language_check.sh runs: names whose second bytes a
+// byte compare takes for letters ("A", "a") or "\\", what typing the second
+// sends, and type 9 in the language's library.
 struct CodePageNames {
     UINT codePage;
-    const char* language;
-    const char* first;     // a lead byte, then "A"
-    const char* second;    // the same lead byte, then "a"
-    wchar_t secondTyped;   // what typing the second character sends
-    const char* backslash; // a second byte of 0x5C
-    const char* marker;
+    const char *language, *first, *second;
+    wchar_t secondTyped;
+    const char *backslash, *marker;
 };
 const CodePageNames kCodePages[] = {
     {932, "ja-JP", "\x83\x41", "\x83\x61", L'\x30C2', "\x95\x5C", "\x83}\x81[\x83J\x81["},
     {936, "zh-CN", "\x81\x41", "\x81\x61", L'\x4E64', "\x81\x5C", "\xC5\xC5\xC1\xCF\xCD\xBC"},
     {1255, "he-IL", nullptr, nullptr, 0, nullptr, "\xEE\xF8\xF7\xF8"},
 };
-inline const CodePageNames* DoubleByteNames() {
-    for (const CodePageNames& names : kCodePages)
-        if (names.codePage == GetACP() && names.first)
-            return &names;
-    return nullptr;
-}
 
 #endif
