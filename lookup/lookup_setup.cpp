@@ -61,10 +61,13 @@ bool CLookup::ReplacePlaceholderByToolbar() {
     // moves the placeholder, and the toolbar follows it. A template without
     // one gets no toolbar, as when the toolbar cannot be made.
     CWnd placeholder = GetDlgItem(IDC_TOOLBAR);
-    WINDOWPLACEMENT placement;
-    if (!placeholder.m_hWnd || !placeholder.GetWindowPlacement(&placement))
+    if (!placeholder.m_hWnd)
         return false;
-    const RECT rect = placement.rcNormalPosition;
+    // Not its placement: in a mirrored (right-to-left) dialog that counts
+    // from the left, while a new child's position counts from the right.
+    RECT rect;
+    placeholder.GetWindowRect(&rect);
+    ScreenToClient(&rect);
     placeholder.DestroyWindow();
     return m_toolbar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE,
                             rect, this, IDC_TOOLBAR) != FALSE;

@@ -14,6 +14,12 @@ TAVORIN_PACKAGES+=" osslsigncode openssl dpkg-dev file jq unzip"
 # and the FUSE client that mounts its shares.
 TAVORIN_PACKAGES+=" samba smbnetfs"
 
+# The dialog as Chinese, Japanese and Hebrew users see it (tests/lookup/
+# language_check.sh): their locales, and fonts with their characters
+# (Hebrew's come with DejaVu).
+TAVORIN_PACKAGES+=" locales fonts-wqy-microhei fonts-ipafont-gothic fonts-dejavu-core"
+TAVORIN_LOCALES="zh_CN.UTF-8 ja_JP.UTF-8 he_IL.UTF-8"
+
 log() { printf '%s\n' "$*" >&2; }
 
 # The version of TAVORIN: project() in CMakeLists.txt sets it, once.
@@ -35,6 +41,21 @@ install_packages() {
     export DEBIAN_FRONTEND=noninteractive
     timeout 900 apt-get update -qq >/dev/null || return 1
     timeout 1800 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
+}
+
+# Generates whatever of TAVORIN_LOCALES the system lacks (needs root).
+generate_locales() {
+    local l have
+    have=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z' | sed 's/utf-8$/utf8/')
+    for l in $TAVORIN_LOCALES; do
+        printf '%s\n' "$have" | grep -qx "$(printf '%s' "$l" | tr 'A-Z' 'a-z' | sed 's/utf-8$/utf8/')" && continue
+        if [ "$(id -u)" != 0 ]; then
+            log "missing locale $l (run as root to generate it)"
+            return 1
+        fi
+        log "generating locale $l"
+        timeout 300 localedef -i "${l%%.*}" -c -f UTF-8 "$l" || return 1
+    done
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; stop_display ends it.
@@ -70,7 +91,9 @@ wine_environment() {
     export WINEARCH=win64
     # Wine reads and writes Unix file names in the locale's character set:
     # UTF-8 on every machine, also where the environment names no locale.
-    export LC_ALL=C.UTF-8
+    # It takes the ANSI code page from the locale too, so a prefix made for
+    # another language (prepare_wine_locale) keeps that language's.
+    export LC_ALL=${TAVORIN_WINE_LOCALE:-C.UTF-8}
 }
 
 # True when folder $1 may be removed and made anew as a prefix: it does not
@@ -126,6 +149,16 @@ prepare_wine() {
     fi
 }
 stop_wine() { timeout 30 wineserver -k 2>/dev/null; true; }
+
+# A prefix of its own made and run under locale $1 (one of TAVORIN_LOCALES),
+# so that its ANSI code page is that language's (932 for ja_JP, 936 for
+# zh_CN, 1255 for he_IL); later calls in the same shell use it.
+prepare_wine_locale() {
+    generate_locales || return 1
+    export TAVORIN_WINE_LOCALE=$1
+    export TAVORIN_WINEPREFIX="$REPO/build/wineprefix-${1%%.*}"
+    prepare_wine
+}
 
 # A prefix of its own whose display has $1 dots per inch (LogPixels), made
 # like the main one; later calls in the same shell use it. Its wineserver

@@ -5,8 +5,10 @@
 #include "toolbar_images.h"
 
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <memory>
+#include <sstream>
 #include <utility>
 
 namespace {
@@ -554,6 +556,36 @@ TEST(LookupToolbarImages, LargerBitmapWhereTheLibraryHasItElseTheSmallOneScaled)
     FreeLibrary(hSmallOnly);
 }
 
+// Run by language_check.sh with a language's library beside TAVORIN.dll.
+TEST_F(LookupTest, ATranslationReachesTheDialogInTheCodePageInForce) {
+    const char* language = getenv("TAVORIN_TRANSLATION");
+    const CodePageNames* cp = nullptr;
+    for (const CodePageNames& names : kCodePages)
+        cp = language && std::strcmp(names.language, language) == 0 ? &names : cp;
+    if (!cp || cp->codePage != GetACP())
+        GTEST_SKIP() << "TAVORIN_TRANSLATION not set or not for code page " << GetACP();
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    LookupItem(b, "", kAllFlags, [&](const LookupWindow& w) {
+        EXPECT_EQ(w.Selection(IDC_DATA_TYPE), cp->marker);
+        const bool rtl = GetWindowLongA(w.Dialog(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL;
+        EXPECT_EQ(rtl, cp->codePage == 1255) << "mirrored";
+        HWND hBar = w.Item(IDC_TOOLBAR);
+        RECT bar, selector, overlap;
+        const ScreenPicture screen = PaintedToolbar(hBar, bar);
+        for (int id : {IDC_DEVICE, IDC_AREA}) {
+            GetWindowRect(w.Item(id), &selector);
+            EXPECT_FALSE(IntersectRect(&overlap, &bar, &selector)) << "toolbar over control " << id;
+        }
+        for (int i = 0; i < 2; ++i) { // only the list view's glyph has yellow
+            RECT button = {};
+            w.Send(hBar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&button));
+            MapWindowPoints(hBar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+            EXPECT_EQ(screen.Count(button, RGB(255, 255, 0)) > 0, i == 1) << "button " << i;
+        }
+        w.Command(IDCANCEL);
+    });
+}
+
 // Not a check: holds the dialog open in details view while screenshot.sh
 // takes a picture of the screen. Runs only when that script asks.
 TEST_F(LookupTest, HoldOpenForScreenshot) {
@@ -563,6 +595,11 @@ TEST_F(LookupTest, HoldOpenForScreenshot) {
     const std::string ready = std::string(dir) + "\\ready";
     const std::string done = std::string(dir) + "\\done";
     fake_add_item("C:PATTERNS", kTypeMarker, "ABX-SLEEVE", 40960, kAfternoon);
+    // Names in a translation's language, from the environment in the ANSI code page.
+    std::istringstream names(getenv("TAVORIN_SCREENSHOT_NAMES") ? getenv("TAVORIN_SCREENSHOT_NAMES")
+                                                                : "");
+    for (std::string name; std::getline(names, name, ',');)
+        fake_add_item("C:PATTERNS", kTypeMarker, name.c_str(), 512, kMorning);
     std::unique_ptr<HighContrastColours> scheme;
     if (getenv("TAVORIN_SCREENSHOT_HIGH_CONTRAST"))
         scheme.reset(new HighContrastColours);

@@ -365,3 +365,32 @@ TEST_F(LookupTest, KeysForTheRowsTypedDuringAWalkWaitForItsRows) {
     EXPECT_STREQ(b.result, "MODEL1");
     EXPECT_EQ(fake_count_calls("data 12 C:PATTERNS M* 1"), 201) << "the walk did not end";
 }
+
+// A byte compare ignoring case takes the first two names for one: the
+// selector chose the second, typing the second found the first.
+TEST_F(LookupTest, InADoubleByteCodePageNamesGoByCharacter) {
+    const CodePageNames* cp = nullptr;
+    for (const CodePageNames& names : kCodePages)
+        cp = names.codePage == GetACP() && names.first ? &names : cp;
+    if (!cp)
+        GTEST_SKIP() << "code page " << GetACP() << " (language_check.sh runs 932 and 936)";
+    const std::string first = cp->first, second = cp->second, third = cp->backslash;
+    for (const std::string& area : {first, second, third})
+        fake_add_area("C:*", ("C:" + area).c_str());
+    fake_add_item(("C:" + first).c_str(), kTypeMarker, (first + "1").c_str(), 1, kMorning);
+    fake_add_item(("C:" + first).c_str(), kTypeMarker, (second + "2").c_str(), 2, kMorning);
+    fake_add_item(("C:" + third).c_str(), kTypeMarker, third.c_str(), 3, kMorning);
+    Buffers b = Start("C:", first.c_str(), kTypeMarker);
+    LookupItem(b, "", kAllFlags, [&](const LookupWindow& w) {
+        EXPECT_EQ(w.Selection(IDC_AREA), first);
+        SendMessageTimeoutW(w.Item(IDC_ITEM_LIST), WM_CHAR, cp->secondTyped, 1, SMTO_BLOCK,
+                            kSendTimeoutMs, nullptr);
+        EXPECT_EQ(w.SelectedRows(), (std::vector<int>{1})) << "typing the second character";
+        w.Pick(IDC_AREA, third.c_str());
+        EXPECT_EQ(w.Names(), Texts{third}) << "the area with a backslash byte";
+        w.SelectRows({0});
+        w.Command(IDOK);
+    });
+    EXPECT_EQ(b.area, third);
+    EXPECT_EQ(b.result, third);
+}
