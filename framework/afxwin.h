@@ -194,11 +194,6 @@ class CWnd : public CCmdTarget {
     DWORD GetExStyle() const {
         return (assert(m_hWnd), static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE)));
     }
-    BOOL GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const {
-        assert(m_hWnd);
-        lpwndpl->length = sizeof(WINDOWPLACEMENT);
-        return ::GetWindowPlacement(m_hWnd, lpwndpl);
-    }
     void GetWindowRect(RECT* lpRect) const { (assert(m_hWnd), ::GetWindowRect(m_hWnd, lpRect)); }
     void ScreenToClient(RECT* lpRect) const {
         assert(m_hWnd);

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <ctime>
 
-#include <string.h>
-
 namespace {
 
 // Copies text cut to fit size bytes on a whole character, always terminated.
