@@ -19,12 +19,14 @@
 //
 // KELVAST_FAULTS=<seed>:<n> makes the library fail as the real one may
 // (faults.h), KELVAST_LATENCY=<microseconds> makes it slow (latency.h): each
-// call below begins with BeginCall.
+// call below begins with BeginCall. KELVAST_TRACE=<file> logs the item calls
+// (trace.h).
 #define KELVAST_BUILD
 #include "kelvast.h"
 
 #include "faults.h"
 #include "latency.h"
+#include "trace.h"
 #include "store_fs.h"
 #include "wildcard.h"
 
@@ -361,6 +363,7 @@ int at_lookup_storage_areas(char* areaName, const char* pattern, int mode) {
 
 int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const char* pattern,
                    int mode) {
+    TraceItemCall(mode, pattern);
     if (const std::optional<Fault> fault = BeginCall()) {
         g_itemWalk.End();
         LeaveJunk(itemName, AT_ITEM_NAME_SIZE, *fault);
