@@ -13,6 +13,7 @@ TAVORIN_PACKAGES+=" osslsigncode openssl dpkg-dev file jq unzip"
 # The store on a file server (scripts/checks/60-file-server): Samba's server
 # and the FUSE client that mounts its shares.
 TAVORIN_PACKAGES+=" samba smbnetfs"
+TAVORIN_PACKAGES+=" xdotool" # real key events, for scripts/checks/70-real-keyboard
 
 # The dialog as Chinese, Japanese and Hebrew users see it (tests/lookup/
 # language_check.sh): their locales, and fonts with their characters

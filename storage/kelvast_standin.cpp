@@ -19,7 +19,8 @@
 //
 // KELVAST_FAULTS=<seed>:<n> makes the library fail as the real one may
 // (faults.h), KELVAST_LATENCY=<microseconds> makes it slow (latency.h): each
-// call below begins with BeginCall.
+// call below begins with BeginCall. KELVAST_TRACE=<file> logs the item calls
+// (trace.h).
 #define KELVAST_BUILD
 #include "kelvast.h"
 
@@ -27,6 +28,7 @@
 #include "latency.h"
 #include "names.h"
 #include "store_fs.h"
+#include "trace.h"
 #include "wildcard.h"
 
 #include <algorithm>
@@ -365,6 +367,7 @@ int at_lookup_storage_areas(char* areaName, const char* pattern, int mode) {
 
 int at_lookup_data(int typeCode, const char* itemPath, char* itemName, const char* pattern,
                    int mode) {
+    TraceItemCall(mode, pattern);
     if (const std::optional<Fault> fault = BeginCall()) {
         g_itemWalk.End();
         LeaveJunk(itemName, AT_ITEM_NAME_SIZE, *fault);

@@ -170,6 +170,7 @@ int main(int argc, char** argv) {
         o.timeoutMs, IDC_ITEM_LIST);
 
     std::printf("answer: %d\n", answer);
+    std::fflush(stdout); // a script that ended the dialog reads at once when it did
     std::printf("device: %s\n", device);
     std::printf("area: %s\n", area);
     std::printf("type: %d\n", type);

@@ -5,7 +5,9 @@
 //     per row, and four keys typed ahead of the walks of 100,000 items;
 //   - the dialog opening on an area of 10,000 items against the platform's
 //     own file-open dialog opening on the folder of the same 10,000 files;
-//   - the stand-in's item walk against FindFirstFile over that folder.
+//   - the stand-in's item walk against FindFirstFile over that folder;
+//   - over a slow store, keys posted and keys as a keyboard gives them,
+//     each against a baseline key of the same route.
 // Prints Markdown.
 //   dialog_bench <store root> [sizes...]   (run from bin/, beside the stand-in)
 // The store holds C\\A<n>\\9\\ with n files for each size n.
@@ -21,6 +23,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -245,22 +248,81 @@ double FindFileListing(const std::string& folder) {
     return sum >= 0 ? t : 0;
 }
 
+// Keys as the keyboard gives them, through SendInput to the focused window:
+// under Wine it queues them where the X11 driver queues a real keyboard's
+// (the server's hardware messages), so Shift comes first as a key of its
+// own and the character only from TranslateMessage.
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (int up = 0; up < 2; ++up)
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT in = {};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = up ? keys.begin()[keys.size() - 1 - i] : keys.begin()[i];
+            in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(in.ki.wVk, MAPVK_VK_TO_VSC));
+            in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(in);
+        }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// The clock of the stand-in's trace (KELVAST_TRACE): microseconds since 1970.
+long long WallMicroseconds() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const long long ticks = static_cast<long long>(
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    return (ticks - 116444736000000000) / 10;
+}
+
+// From the trace: seconds from key to the last item call before the next
+// walk began (or the last call at all).
+double WalkStoppedAfter(const char* trace, long long key) {
+    long long t = 0, last = 0;
+    int mode = 0;
+    std::FILE* f = std::fopen(trace, "r");
+    while (f && std::fscanf(f, "%lld %d %*[^\n]", &t, &mode) == 2) {
+        if (t > key && mode == 0)
+            break;
+        last = t;
+    }
+    if (f)
+        std::fclose(f);
+    return (last - key) / 1e6;
+}
+
 // The user over a store that takes 100 us a call, 20,000 items that all
 // match "A": seconds from the call until the dialog shows, and changes of
 // the count during its first fill (the first two figures); then, on the
 // settled dialog, either Escape at once or 0.3 s into a walk, until the
 // call returns (escape), or four keys typed into a walk 0.1 s apart, from
-// the last until the list holds the 100 rows they leave (typed).
+// the last until the list holds the 100 rows they leave (typed). The keys
+// are posted, or come as a keyboard's (SendInput): a letter, Shift and a
+// letter, until the walk stops (stopped); Escape, Alt+F4 until the call
+// returns (escape).
+enum SlowInput {
+    kEscapeSettled,
+    kEscapeWalk,
+    kTypeFour,
+    kKeyLetter,
+    kKeyShiftLetter,
+    kKeyEscape,
+    kKeyAltF4
+};
 struct SlowFigures {
     double shown = 0;
     int counts = 0;
-    double escape = 0, typed = 0;
+    double escape = 0, typed = 0, stopped = 0;
 };
-SlowFigures MeasureSlowStore(bool walkFirst, bool type) {
+SlowFigures MeasureSlowStore(SlowInput input) {
     SlowFigures f;
     char device[64] = "C:", area[256] = "A20000", result[64] = "";
     int type9 = 9;
     double start = 0, returned = 0, key = 0;
+    static int traces = 0;
+    char trace[32];
+    std::snprintf(trace, sizeof trace, "dialog_bench-%d.trace", ++traces);
+    long long keyWall = 0;
     auto call = [&] {
         start = Seconds();
         AtLookupItem(device, area, &type9, "A", LF_LOCAL_DRIVES | LF_AREA, result);
@@ -275,30 +337,63 @@ SlowFigures MeasureSlowStore(bool walkFirst, bool type) {
             last = now;
             Sleep(5);
         }
-        if (walkFirst || type) {
+        if (input >= kKeyLetter) {
+            SetForegroundWindow(w.Dialog());
+            w.Send(w.Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(w.Item(kIdEdit)), TRUE);
+            _putenv_s("KELVAST_TRACE", trace);
+        }
+        if (input != kEscapeSettled) {
             w.Send(w.Item(kIdEdit), EM_SETSEL, 0, -1);
             w.PostChar('A');
             Sleep(300);
         }
-        if (!type) {
+        key = Seconds();
+        keyWall = WallMicroseconds();
+        switch (input) {
+        case kEscapeSettled:
+        case kEscapeWalk:
             w.PostKey(VK_ESCAPE);
-            key = Seconds();
-            w.WaitClosed(kPatience);
+            break;
+        case kKeyEscape:
+            PressKeys({VK_ESCAPE});
+            break;
+        case kKeyAltF4:
+            PressKeys({VK_MENU, VK_F4});
+            break;
+        case kKeyLetter:
+        case kKeyShiftLetter:
+            // "Aq" and "AQ" match nothing: the list empties once the key is
+            // handled.
+            input == kKeyLetter ? PressKeys({'Q'}) : PressKeys({VK_SHIFT, 'Q'});
+            while (w.Send(w.Item(kIdList), LVM_GETITEMCOUNT, 0, 0, kPatience) != 0 &&
+                   Seconds() - key < 60)
+                Sleep(1);
+            w.Command(IDCANCEL);
+            break;
+        case kTypeFour:
+            key = 0;
+            for (const char c : {'0', '0', '0', '1'}) {
+                Sleep(key > 0 ? 100 : 0);
+                w.PostChar(c);
+                key = Seconds();
+            }
+            while (w.Send(w.Item(kIdList), LVM_GETITEMCOUNT, 0, 0, kPatience) != 100 &&
+                   Seconds() - key < 60)
+                Sleep(1);
+            f.typed = Seconds() - key;
             return;
         }
-        for (const char c : {'0', '0', '0', '1'}) {
-            Sleep(key > 0 ? 100 : 0);
-            w.PostChar(c);
-            key = Seconds();
-        }
-        while (w.Send(w.Item(kIdList), LVM_GETITEMCOUNT, 0, 0, kPatience) != 100 &&
-               Seconds() - key < 60)
-            Sleep(1);
-        f.typed = Seconds() - key;
+        w.WaitClosed(kPatience);
     };
     if (!DriveLookup(call, drive, kPatience, false).appeared)
         GiveUp("the Lookup dialog did not appear");
     f.escape = returned - key;
+    if (input >= kKeyLetter) {
+        _putenv_s("KELVAST_TRACE", "");
+        ListFirstItem("C:", "A1000", 9, "A"); // the stand-in lets go of the trace
+        f.stopped = WalkStoppedAfter(trace, keyWall);
+        DeleteFileA(trace);
+    }
     return f;
 }
 
@@ -393,13 +488,18 @@ int main(int argc, char** argv) {
         okLast.push_back(TimeOk(99999));
     }
     _putenv_s("KELVAST_LATENCY", "100");
+    std::vector<double> letterStop, shiftStop, escapeKey, altF4;
     for (int r = 0; r < 3; ++r) {
-        const SlowFigures settled = MeasureSlowStore(false, false);
+        const SlowFigures settled = MeasureSlowStore(kEscapeSettled);
         shown.push_back(settled.shown);
         counts.push_back(settled.counts);
         escapeSettled.push_back(settled.escape);
-        escapeWalk.push_back(MeasureSlowStore(true, false).escape);
-        typed.push_back(MeasureSlowStore(true, true).typed);
+        escapeWalk.push_back(MeasureSlowStore(kEscapeWalk).escape);
+        typed.push_back(MeasureSlowStore(kTypeFour).typed);
+        letterStop.push_back(MeasureSlowStore(kKeyLetter).stopped);
+        shiftStop.push_back(MeasureSlowStore(kKeyShiftLetter).stopped);
+        escapeKey.push_back(MeasureSlowStore(kKeyEscape).escape);
+        altF4.push_back(MeasureSlowStore(kKeyAltF4).escape);
     }
     _putenv_s("KELVAST_LATENCY", "");
 
@@ -418,6 +518,15 @@ int main(int argc, char** argv) {
                 "| last of four keys typed into a walk until the list settles | %.0f ms | |\n\n",
                 Median(shown) * 1e3, Median(counts), Median(escapeSettled) * 1e3,
                 Median(escapeWalk) * 1e3, Median(typed) * 1e3);
+    std::printf("The same store, keys as a keyboard gives them (`SendInput`: Shift and Alt "
+                "come as keys of their own, first), 0.3 s into a walk, medians of 3:\n\n"
+                "| what | ms | baseline | ms | ratio |\n|---|---|---|---|---|\n"
+                "| Shift+letter into a walk until the walk stops | %.0f | a letter | %.0f | "
+                "%.1f |\n| Alt+F4 into a walk until the call returns | %.0f | Escape | %.0f | "
+                "%.1f |\n\n",
+                Median(shiftStop) * 1e3, Median(letterStop) * 1e3,
+                Median(shiftStop) / Median(letterStop), Median(altF4) * 1e3,
+                Median(escapeKey) * 1e3, Median(altF4) / Median(escapeKey));
     std::printf("One keystroke until the user sees it (the edit's text changed, its refresh "
                 "run, the list drawn) against the walk of the same items through "
                 "`ListFirstItem`/`ListNextItem` alone (every item matching), both timed on the "
