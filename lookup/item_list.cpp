@@ -2,6 +2,7 @@
 
 #include "dpi.h"
 #include "resource.h"
+#include "toolbar_images.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,6 +11,16 @@ namespace {
 
 const int kResultTextSize = 50;
 const int kColumnWidth = 100;
+
+// The scheme's highlight text where it reads on the highlight at 4.5 : 1
+// (WCAG's for text), else black or white, whichever reads better: Wine's
+// standard scheme puts white on a light blue, at 3 : 1.
+COLORREF ReadableOn(COLORREF back, COLORREF text) {
+    if (ColourContrast(text, back) >= 4.5)
+        return text;
+    const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255);
+    return ColourContrast(black, back) >= ColourContrast(white, back) ? black : white;
+}
 
 } // namespace
 
@@ -148,8 +159,8 @@ LRESULT CItemList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
         return GetSelectedCount() > 0 ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
     if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && (draw.nmcd.uItemState & CDIS_SELECTED)) {
         draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED); // else the list's colours win
-        draw.clrText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
         draw.clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
+        draw.clrText = ReadableOn(draw.clrTextBk, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
     }
     return CDRF_DODEFAULT;
 }

@@ -292,6 +292,34 @@ TEST_F(LookupTest, WithoutThePlaceholderThereIsNoToolbarAndTheDialogRunsOn) {
     EXPECT_STREQ(b.result, "ABD");
 }
 
+// A list view that cannot be made virtual (a host's hook refuses it here,
+// as a lack of window handles would): the template's list holds the rows.
+static LRESULT CALLBACK RefuseVirtualList(int code, WPARAM wParam, LPARAM lParam) {
+    char cls[32] = "";
+    if (code == HCBT_CREATEWND && GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof cls) &&
+        lstrcmpiA(cls, WC_LISTVIEWA) == 0 &&
+        (reinterpret_cast<const CBT_CREATEWNDA*>(lParam)->lpcs->style & LVS_OWNERDATA))
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(LookupTest, WithoutAVirtualListTheTemplatesListShowsTheRows) {
+    HHOOK hHook = SetWindowsHookExA(WH_CBT, RefuseVirtualList, nullptr, GetCurrentThreadId());
+    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
+    const int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        EXPECT_FALSE(w.ListStyle() & LVS_OWNERDATA);
+        w.SetPattern("AB");
+        EXPECT_EQ(w.Names(), (std::vector<std::string>{"ABC", "ABD"}));
+        EXPECT_EQ(w.Rows()[1], (Row{"ABD", "07/03/09", "9:07 AM", "34"}));
+        EXPECT_EQ(w.Text(IDC_ITEM_COUNT), "2");
+        w.SelectRows({1});
+        w.Command(IDOK);
+    });
+    UnhookWindowsHookEx(hHook);
+    EXPECT_EQ(answer, 1);
+    EXPECT_STREQ(b.result, "ABD");
+}
+
 TEST_F(LookupTest, TooltipTextsComeFromTheModulesStrings) {
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
@@ -481,15 +509,50 @@ TEST_F(LookupTest, AltWithALabelsKeyFocusesItsControl) {
     });
 }
 
-// The view images in the standard scheme, in a high-contrast one switched
-// to while the dialog is open (most of each glyph's pixels stand out from
-// the black face at 4.5 : 1), and back exactly as they were.
-TEST_F(LookupTest, ViewImagesStandOutInAHighContrastSchemeAndComeBack) {
+// Row 1's name, "ABD", repainted with the focus on focus and read back
+// inside its selection, clear of the focus rectangle: its pixels that stand
+// out from the selection's colour at 4.5 : 1.
+static int ReadableSelectedNamePixels(const LookupWindow& w, HWND focus) {
+    HWND hList = w.Item(IDC_ITEM_LIST);
+    w.Send(w.Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+    RedrawWindow(hList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT name = {LVIR_LABEL, 0, 0, 0};
+    w.Send(hList, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&name));
+    MapWindowPoints(hList, nullptr, reinterpret_cast<POINT*>(&name), 2);
+    name.right = name.left + static_cast<LONG>(w.Send(hList, LVM_GETSTRINGWIDTHA, 0,
+                                                      reinterpret_cast<LPARAM>("ABD")));
+    InflateRect(&name, 0, -2);
+    const ScreenPicture picture(name);
+    const COLORREF selection = picture.At(name.left + 2, (name.top + name.bottom) / 2);
+    int readable = 0;
+    for (LONG y = name.top; y < name.bottom; ++y)
+        for (LONG x = name.left; x < name.right; ++x)
+            readable += ColourContrast(picture.At(x, y), selection) >= 4.5;
+    return readable;
+}
+
+// The view images and the selected row in the standard scheme and in a
+// high-contrast one switched to while the dialog is open (most of each
+// glyph's pixels stand out from the black face at 4.5 : 1; so does the
+// row's text from its background, the focus in the name field or in the
+// list), and the images back exactly as they were.
+TEST_F(LookupTest, ViewImagesAndTheSelectionStandOutInEitherSchemeAndComeBack) {
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
         HWND hBar = w.Item(IDC_TOOLBAR);
         RECT bar;
         const ScreenPicture standard = PaintedToolbar(hBar, bar);
+        w.Command(ID_SET_DETAILS);
+        w.SelectRows({1});
+        auto selectionReads = [&](const char* scheme) {
+            for (HWND focus : {w.Item(IDC_ITEM_NAME), w.Item(IDC_ITEM_LIST)}) {
+                WaitUntil([&] { return ReadableSelectedNamePixels(w, focus) >= 10; });
+                EXPECT_GE(ReadableSelectedNamePixels(w, focus), 10)
+                    << scheme << " scheme, focus in the "
+                    << (focus == w.Item(IDC_ITEM_LIST) ? "list" : "name field");
+            }
+        };
+        selectionReads("standard");
         // Drawn and readable glyph pixels of a button, as the screen shows it.
         auto glyphs = [&](int i) {
             RECT button = {};
@@ -514,6 +577,7 @@ TEST_F(LookupTest, ViewImagesStandOutInAHighContrastSchemeAndComeBack) {
                 EXPECT_GT(n.first, 20) << "button " << i;
                 EXPECT_GE(n.second * 10, n.first * 9) << "button " << i;
             }
+            selectionReads("high-contrast");
         }
         RedrawWindow(w.Dialog(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
