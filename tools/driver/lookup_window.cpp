@@ -9,8 +9,21 @@
 DriveOutcome DriveLookup(const std::function<void()>& call,
                          const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs,
                          bool settle) {
+    // A walk handles the dialog's queue as it goes, the message that tells
+    // the modal driver the dialog settled included: the count, set when a
+    // fill ends, is what says it has.
+    auto counted = [](HWND hDlg) {
+        wchar_t text[16] = L"";
+        return InternalGetWindowText(GetDlgItem(hDlg, IDC_ITEM_COUNT), text, 16) > 0;
+    };
     const DriveOutcome outcome = DriveModal(
-        call, [&](HWND hDlg) { drive(LookupWindow(hDlg)); }, patienceMs, IDC_ITEM_LIST, settle);
+        call,
+        [&](HWND hDlg) {
+            for (DWORD waited = 0; settle && !counted(hDlg) && waited < patienceMs; waited += 10)
+                Sleep(10);
+            drive(LookupWindow(hDlg));
+        },
+        patienceMs, IDC_ITEM_LIST, settle);
     if (!outcome.appeared)
         DriverFailure("no \"Lookup\" dialog appeared within " + std::to_string(patienceMs) + " ms");
     return outcome;
