@@ -447,6 +447,7 @@ class CListCtrl : public CWnd {
         CListCtrl& m_list;
         const Bars m_bars;
         const bool m_bShown;
+        const bool m_bPainted; // nothing of the list waited to be painted before
     };
 };
 

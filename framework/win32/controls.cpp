@@ -61,7 +61,8 @@ void CListCtrl::SelectOnly(int nItem) {
 // bar changed. The first rows show, as after every row was removed with
 // drawing on.
 CListCtrl::CRefillWithoutFlicker::CRefillWithoutFlicker(CListCtrl& list)
-    : m_list(list), m_bars(ScrollBars(list)), m_bShown((list.GetStyle() & WS_VISIBLE) != 0) {
+    : m_list(list), m_bars(ScrollBars(list)), m_bShown((list.GetStyle() & WS_VISIBLE) != 0),
+      m_bPainted(!::GetUpdateRect(list.m_hWnd, nullptr, FALSE)) {
     m_list.SetRedraw(FALSE);
     if (m_bShown)
         m_list.DefWindowProc(WM_SETREDRAW, FALSE, 0);
@@ -77,6 +78,13 @@ CListCtrl::CRefillWithoutFlicker::~CRefillWithoutFlicker() {
     UINT flags = RDW_INVALIDATE | RDW_ERASE;
     if (ScrollBars(m_list) != m_bars)
         flags |= RDW_FRAME | RDW_ALLCHILDREN;
+    // Wine marks the frame for painting at every change of style, the
+    // system's suspension and its end included, and the frame's painting
+    // makes the list's dearer too: several milliseconds a refill. A frame
+    // painted before the refill, with its bars as they were, still shows
+    // what it would paint.
+    else if (m_bPainted)
+        m_list.RedrawWindow(nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_NOCHILDREN);
     m_list.RedrawWindow(nullptr, nullptr, flags);
 }
 
