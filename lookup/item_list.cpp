@@ -105,7 +105,7 @@ void CItemList::ShowRows(std::vector<SItemRow>&& rows) {
 }
 
 bool CItemList::TakeRowKey(UINT nChar) {
-    if (nChar != VK_UP && nChar != VK_DOWN && nChar != VK_PRIOR && nChar != VK_NEXT)
+    if (!IsRowKey(nChar))
         return false;
     const int count = GetItemCount();
     if (count == 0)

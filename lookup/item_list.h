@@ -27,6 +27,9 @@ class CItemList : public CListCtrl {
     void ShowRows(std::vector<SItemRow>&& rows);
     // Up, Down, Page Up and Page Down typed elsewhere (the item name field)
     // select the row they lead to; false for any other key.
+    static bool IsRowKey(UINT nChar) {
+        return nChar == VK_UP || nChar == VK_DOWN || nChar == VK_PRIOR || nChar == VK_NEXT;
+    }
     bool TakeRowKey(UINT nChar);
 
     // The control's requests, routed here by the dialog's map.

@@ -169,9 +169,8 @@ BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
     // rows of the name typed before it.
     if (::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0)
         return FALSE;
-    if (nChar == VK_UP || nChar == VK_DOWN || nChar == VK_PRIOR || nChar == VK_NEXT)
-        if (m_typingAhead.CancelDeferredRefresh())
-            Refresh(1);
+    if (CItemList::IsRowKey(nChar) && m_typingAhead.CancelDeferredRefresh())
+        Refresh(1);
     return m_list.TakeRowKey(nChar);
 }
 

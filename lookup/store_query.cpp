@@ -32,16 +32,16 @@ std::vector<STypeEntry> CStoreQuery::ListTypes() {
 
 bool CStoreQuery::Run(const SLookupChoice& choice, CQueryObserver& observer) {
     m_walk.choice = choice;
-    if (!WalkDevices(choice.flags, observer) || !WalkAreas(choice.device, observer) ||
-        !WalkItems(choice, observer))
+    if (!WalkDevices(observer) || !WalkAreas(observer) || !WalkItems(observer))
         return false;
     std::swap(m_listing, m_walk);
     return true;
 }
 
-bool CStoreQuery::WalkDevices(int flags, CQueryObserver& observer) {
+bool CStoreQuery::WalkDevices(CQueryObserver& observer) {
     m_walk.devices.clear();
-    for (const char* name = ListFirstDevice(kLocalComputer, flags); name; name = ListNextDevice()) {
+    for (const char* name = ListFirstDevice(kLocalComputer, m_walk.choice.flags); name;
+         name = ListNextDevice()) {
         if (!observer.GoOn())
             return false;
         if (std::strlen(name) <= kDeviceNameMax)
@@ -50,10 +50,10 @@ bool CStoreQuery::WalkDevices(int flags, CQueryObserver& observer) {
     return true;
 }
 
-bool CStoreQuery::WalkAreas(const char* pszDevice, CQueryObserver& observer) {
+bool CStoreQuery::WalkAreas(CQueryObserver& observer) {
     m_walk.areas.clear();
     m_walk.bAreaListed = false;
-    for (const char* name = ListFirstArea(pszDevice); name; name = ListNextArea()) {
+    for (const char* name = ListFirstArea(m_walk.choice.device); name; name = ListNextArea()) {
         m_walk.areas.emplace_back(name);
         m_walk.bAreaListed = m_walk.bAreaListed || SameNameIgnoringCase(name, m_walk.choice.area);
         if (!observer.GoOn())
@@ -62,7 +62,8 @@ bool CStoreQuery::WalkAreas(const char* pszDevice, CQueryObserver& observer) {
     return true;
 }
 
-bool CStoreQuery::WalkItems(const SLookupChoice& choice, CQueryObserver& observer) {
+bool CStoreQuery::WalkItems(CQueryObserver& observer) {
+    const SLookupChoice& choice = m_walk.choice;
     // A pattern longer than the item walk holds (23 characters) lists
     // nothing, and never reaches the store: the user goes on editing it.
     m_walk.rows.clear();

@@ -74,9 +74,10 @@ class CStoreQuery {
     std::vector<SItemRow> TakeRows() { return std::move(m_listing.rows); }
 
   private:
-    bool WalkDevices(int flags, CQueryObserver& observer);
-    bool WalkAreas(const char* pszDevice, CQueryObserver& observer);
-    bool WalkItems(const SLookupChoice& choice, CQueryObserver& observer);
+    // Each walks for m_walk's choice.
+    bool WalkDevices(CQueryObserver& observer);
+    bool WalkAreas(CQueryObserver& observer);
+    bool WalkItems(CQueryObserver& observer);
 
     SLookupListing m_listing;
     SLookupListing m_walk; // the run in progress

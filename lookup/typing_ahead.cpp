@@ -1,5 +1,7 @@
 #include "typing_ahead.h"
 
+#include "item_list.h"
+
 namespace {
 
 // A key press or a typed character for the window waiting in the thread's
@@ -15,18 +17,9 @@ bool TypedKeysWaiting(HWND hWnd) {
 // Keys that move through the rows, or confirm one, act on the rows the walk
 // finds: handled now, they would act on the rows of the refresh before.
 bool WaitsForTheRows(const MSG& msg, HWND hDlg) {
-    if (msg.message != WM_KEYDOWN || (msg.hwnd != hDlg && !::IsChild(hDlg, msg.hwnd)))
-        return false;
-    switch (msg.wParam) {
-    case VK_UP:
-    case VK_DOWN:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_RETURN:
-        return true;
-    default:
-        return false;
-    }
+    const UINT key = static_cast<UINT>(msg.wParam);
+    return msg.message == WM_KEYDOWN && (msg.hwnd == hDlg || ::IsChild(hDlg, msg.hwnd)) &&
+           (CItemList::IsRowKey(key) || key == VK_RETURN);
 }
 
 } // namespace
