@@ -266,6 +266,31 @@ void PressKeys(std::initializer_list<WORD> keys) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// The clock of the stand-in's trace (KELVAST_TRACE): microseconds since 1970.
+long long WallMicroseconds() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const long long ticks = static_cast<long long>(
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    return (ticks - 116444736000000000) / 10;
+}
+
+// From the trace: seconds from key to the last item call before the next
+// walk began (or the last call at all).
+double WalkStoppedAfter(const char* trace, long long key) {
+    long long t = 0, last = 0;
+    int mode = 0;
+    std::FILE* f = std::fopen(trace, "r");
+    while (f && std::fscanf(f, "%lld %d %*[^\n]", &t, &mode) == 2) {
+        if (t > key && mode == 0)
+            break;
+        last = t;
+    }
+    if (f)
+        std::fclose(f);
+    return (last - key) / 1e6;
+}
+
 // Nothing of the dialog waits to be painted. Asked of the window system:
 // the dialog's thread would answer only once it is free, and a walk frees
 // it between two storage calls.
@@ -306,6 +331,10 @@ SlowFigures MeasureSlowStore(SlowInput input) {
     char device[64] = "C:", area[256] = "A20000", result[64] = "";
     int type9 = 9;
     double start = 0, returned = 0, key = 0;
+    static int traces = 0;
+    char trace[32];
+    std::snprintf(trace, sizeof trace, "dialog_bench-%d.trace", ++traces);
+    long long keyWall = 0;
     auto call = [&] {
         start = Seconds();
         AtLookupItem(device, area, &type9, "A", LF_LOCAL_DRIVES | LF_AREA, result);
@@ -329,6 +358,7 @@ SlowFigures MeasureSlowStore(SlowInput input) {
         if (input >= kKeyLetter) {
             SetForegroundWindow(w.Dialog());
             w.Send(w.Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(w.Item(kIdEdit)), TRUE);
+            _putenv_s("KELVAST_TRACE", trace);
         }
         if (input != kEscapeSettled) {
             w.Send(w.Item(kIdEdit), EM_SETSEL, 0, -1);
@@ -336,6 +366,7 @@ SlowFigures MeasureSlowStore(SlowInput input) {
             Sleep(300);
         }
         key = Seconds();
+        keyWall = WallMicroseconds();
         switch (input) {
         case kEscapeSettled:
         case kEscapeWalk:
@@ -349,13 +380,12 @@ SlowFigures MeasureSlowStore(SlowInput input) {
             break;
         case kKeyLetter:
         case kKeyShiftLetter:
-            // "Aq" and "AQ" match nothing: the list empties once the walk has
-            // stopped for the key and the short walk for the new name ended.
+            // "Aq" and "AQ" match nothing: the list empties once the key is
+            // handled.
             input == kKeyLetter ? PressKeys({'Q'}) : PressKeys({VK_SHIFT, 'Q'});
             while (w.Send(w.Item(kIdList), LVM_GETITEMCOUNT, 0, 0, kPatience) != 0 &&
                    Seconds() - key < 60)
                 Sleep(1);
-            f.stopped = Seconds() - key;
             w.Command(IDCANCEL);
             break;
         case kTypeFour:
@@ -376,6 +406,12 @@ SlowFigures MeasureSlowStore(SlowInput input) {
     if (!DriveLookup(call, drive, kPatience, false).appeared)
         GiveUp("the Lookup dialog did not appear");
     f.escape = returned - key;
+    if (input >= kKeyLetter) {
+        _putenv_s("KELVAST_TRACE", "");
+        ListFirstItem("C:", "A1000", 9, "A"); // the stand-in lets go of the trace
+        f.stopped = WalkStoppedAfter(trace, keyWall);
+        DeleteFileA(trace);
+    }
     return f;
 }
 
