@@ -264,8 +264,11 @@ TEST_F(LookupTest, ToolbarTakesThePlaceholdersRectangleAndId) {
     });
 }
 
-// A template without the placeholder (a localised one, say), made here by
-// taking the placeholder away just before the dialog's initialisation.
+// What a host's hooks can take away. A template without the placeholder (a
+// localised one, say), made here by taking the placeholder away just before
+// the dialog's initialisation; and a list view that cannot be made virtual
+// (refused here, as a lack of window handles would): the dialog runs on,
+// without a toolbar, the template's list holding the rows.
 namespace {
 LRESULT CALLBACK RemovePlaceholder(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
@@ -273,28 +276,7 @@ LRESULT CALLBACK RemovePlaceholder(int code, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(GetDlgItem(msg->hwnd, IDC_TOOLBAR));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
-} // namespace
-
-TEST_F(LookupTest, WithoutThePlaceholderThereIsNoToolbarAndTheDialogRunsOn) {
-    HHOOK hHook =
-        SetWindowsHookExA(WH_CALLWNDPROC, RemovePlaceholder, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hHook, nullptr);
-    Buffers b = Start("C:", "PATTERNS", kTypeMarker);
-    const int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
-        EXPECT_EQ(w.Item(IDC_TOOLBAR), nullptr);
-        EXPECT_EQ(FindDescendant(w.Dialog(), TOOLBARCLASSNAMEA), nullptr);
-        EXPECT_EQ(w.Names(), (std::vector<std::string>{"ABC", "ABD", "XAB"}));
-        w.SelectRows({1});
-        w.Command(IDOK);
-    });
-    UnhookWindowsHookEx(hHook);
-    EXPECT_EQ(answer, 1);
-    EXPECT_STREQ(b.result, "ABD");
-}
-
-// A list view that cannot be made virtual (a host's hook refuses it here,
-// as a lack of window handles would): the template's list holds the rows.
-static LRESULT CALLBACK RefuseVirtualList(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK RefuseVirtualList(int code, WPARAM wParam, LPARAM lParam) {
     char cls[32] = "";
     if (code == HCBT_CREATEWND && GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof cls) &&
         lstrcmpiA(cls, WC_LISTVIEWA) == 0 &&
@@ -302,12 +284,19 @@ static LRESULT CALLBACK RefuseVirtualList(int code, WPARAM wParam, LPARAM lParam
         return 1;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
+} // namespace
 
-TEST_F(LookupTest, WithoutAVirtualListTheTemplatesListShowsTheRows) {
-    HHOOK hHook = SetWindowsHookExA(WH_CBT, RefuseVirtualList, nullptr, GetCurrentThreadId());
+TEST_F(LookupTest, WithoutThePlaceholderOrAVirtualListTheDialogRunsOn) {
+    HHOOK hHooks[] = {
+        SetWindowsHookExA(WH_CALLWNDPROC, RemovePlaceholder, nullptr, GetCurrentThreadId()),
+        SetWindowsHookExA(WH_CBT, RefuseVirtualList, nullptr, GetCurrentThreadId())};
+    ASSERT_TRUE(hHooks[0] && hHooks[1]);
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     const int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
+        EXPECT_EQ(w.Item(IDC_TOOLBAR), nullptr);
+        EXPECT_EQ(FindDescendant(w.Dialog(), TOOLBARCLASSNAMEA), nullptr);
         EXPECT_FALSE(w.ListStyle() & LVS_OWNERDATA);
+        EXPECT_EQ(w.Names(), (std::vector<std::string>{"ABC", "ABD", "XAB"}));
         w.SetPattern("AB");
         EXPECT_EQ(w.Names(), (std::vector<std::string>{"ABC", "ABD"}));
         EXPECT_EQ(w.Rows()[1], (Row{"ABD", "07/03/09", "9:07 AM", "34"}));
@@ -315,7 +304,8 @@ TEST_F(LookupTest, WithoutAVirtualListTheTemplatesListShowsTheRows) {
         w.SelectRows({1});
         w.Command(IDOK);
     });
-    UnhookWindowsHookEx(hHook);
+    for (HHOOK hHook : hHooks)
+        UnhookWindowsHookEx(hHook);
     EXPECT_EQ(answer, 1);
     EXPECT_STREQ(b.result, "ABD");
 }

@@ -279,36 +279,46 @@ TEST_F(LookupTest, TheCountsChangeIsAnnouncedOncePerSettledRefresh) {
     UnhookWinEvent(hHook);
 }
 
+namespace {
+
+// 300 more items, "M100" to "M399", over a store that takes 3 ms a call;
+// and whether the count shows rows read so far of a walk of all, other than
+// the count settled before.
+void AddSlowItems(int type) {
+    for (int i = 100; i < 400; ++i)
+        fake_add_item("C:PATTERNS", type, ("M" + std::to_string(i)).c_str(), 1, 0);
+    fake_set_item_delay(3);
+}
+bool Walking(const LookupWindow& w, int all, int settled) {
+    return WaitUntil([&] {
+        const int n = std::atoi(w.Text(IDC_ITEM_COUNT).c_str());
+        return n > 0 && n < all && n != settled;
+    });
+}
+
+} // namespace
+
 // Over a slow store: the dialog shows while its first walk goes on and
 // counts the rows read so far; keys typed into the name field stop a walk
 // for the name typed past, the refresh running once for the name they
 // leave; Escape ends the dialog in the middle of a walk.
 TEST_F(LookupTest, OverASlowStoreTheDialogShowsCountsAndLetsTheUserGo) {
     const int kItems = 301; // with MODEL1
-    for (int i = 100; i < 400; ++i)
-        fake_add_item("C:PATTERNS", kTypeModel, ("M" + std::to_string(i)).c_str(), 1, 0);
-    fake_set_item_delay(3);
+    AddSlowItems(kTypeModel);
     Buffers b = Start("C:", "PATTERNS", kTypeModel);
     int answer = -1;
     DriveLookup([&] { answer = AtLookupItem(b.device, b.area, &b.type, "", kAllFlags, b.result); },
                 [&](const LookupWindow& w) {
                     auto count = [&] { return std::atoi(w.Text(IDC_ITEM_COUNT).c_str()); };
-                    // Rows read so far, other than those of the refresh before.
-                    auto counting = [&](int before) {
-                        return WaitUntil([&] {
-                            const int n = count();
-                            return n > 0 && n < kItems && n != before;
-                        });
-                    };
                     EXPECT_NE(count(), kItems) << "shown only once the first walk was over";
-                    EXPECT_TRUE(counting(0)) << "no count of the rows read so far";
+                    EXPECT_TRUE(Walking(w, kItems, 0)) << "no count of the rows read so far";
                     EXPECT_TRUE(WaitUntil([&] { return count() == kItems; }, 10000));
                     w.PostChar('M');
-                    EXPECT_TRUE(counting(kItems));
+                    EXPECT_TRUE(Walking(w, kItems, kItems));
                     w.PostChar('1');
                     EXPECT_TRUE(WaitUntil([&] { return count() == 100; }, 10000));
                     w.PostChar('\b');
-                    EXPECT_TRUE(counting(100));
+                    EXPECT_TRUE(Walking(w, kItems, 100));
                     w.PostKey(VK_ESCAPE);
                     EXPECT_TRUE(w.WaitClosed());
                 },
@@ -327,16 +337,7 @@ TEST_F(LookupTest, OverASlowStoreTheDialogShowsCountsAndLetsTheUserGo) {
 // have, and OK confirms the rows on the screen with the area they came
 // from, not the area whose walk it stopped.
 TEST_F(LookupTest, WhatProgramsSendDuringAWalkIsWhatTheDialogDoes) {
-    for (int i = 100; i < 400; ++i)
-        fake_add_item("C:PATTERNS", kTypeMarker, ("M" + std::to_string(i)).c_str(), 1, 0);
-    fake_set_item_delay(3);
-    // Rows read so far shown in the count: a walk of 303 items goes on.
-    auto walking = [](const LookupWindow& w, const std::string& settled) {
-        return WaitUntil([&] {
-            const int n = std::atoi(w.Text(IDC_ITEM_COUNT).c_str());
-            return n > 0 && n < 303 && std::to_string(n) != settled;
-        });
-    };
+    AddSlowItems(kTypeMarker); // a walk of 303 items
     auto lookup = [&](const char* area, const std::function<void(const LookupWindow&)>& drive) {
         Buffers b = Start("C:", area, kTypeMarker);
         int answer = -1;
@@ -346,7 +347,7 @@ TEST_F(LookupTest, WhatProgramsSendDuringAWalkIsWhatTheDialogDoes) {
         return std::make_pair(answer, b);
     };
     lookup("PATTERNS", [&](const LookupWindow& w) {
-        EXPECT_TRUE(walking(w, ""));
+        EXPECT_TRUE(Walking(w, 303, 0));
         w.Send(w.Item(IDC_ITEM_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("M1"));
         EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) == "100"; }, 10000));
         EXPECT_EQ(w.Names().front(), "M100");
@@ -357,7 +358,7 @@ TEST_F(LookupTest, WhatProgramsSendDuringAWalkIsWhatTheDialogDoes) {
 
     const int callsBefore = fake_count_calls("data 9 C:PATTERNS * 1");
     auto cancel = lookup("PATTERNS", [&](const LookupWindow& w) {
-        EXPECT_TRUE(walking(w, ""));
+        EXPECT_TRUE(Walking(w, 303, 0));
         w.Send(w.Dialog(), WM_COMMAND, IDCANCEL);
         EXPECT_TRUE(w.WaitClosed(1000));
     });
@@ -371,7 +372,7 @@ TEST_F(LookupTest, WhatProgramsSendDuringAWalkIsWhatTheDialogDoes) {
         w.Send(w.Item(IDC_AREA), CB_SETCURSEL, 1); // PATTERNS, picked: its walk runs
         PostMessage(w.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_AREA, CBN_SELENDOK),
                     reinterpret_cast<LPARAM>(w.Item(IDC_AREA)));
-        EXPECT_TRUE(walking(w, "1"));
+        EXPECT_TRUE(Walking(w, 303, 1));
         w.Send(w.Item(IDOK), BM_CLICK);
         EXPECT_TRUE(w.WaitClosed(1000));
     });
