@@ -52,6 +52,7 @@ unsigned long CountForAreaPattern() {
 } // namespace
 
 unsigned long CountAreas(const char* device) {
+    ++g_walkGeneration; // the area walk's pattern
     EnsureConnected();
     if (!BuildAreaPattern(device))
         return 0;
@@ -69,6 +70,7 @@ unsigned long CountDeviceAreas(char deviceChar) {
 }
 
 char* ListFirstArea(const char* device) {
+    ++g_walkGeneration;
     EnsureConnected();
     if (!BuildAreaPattern(device))
         return nullptr;

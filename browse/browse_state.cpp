@@ -3,6 +3,8 @@
 #include "afxstate.h"
 #include "kelvast.h"
 
+uint32_t g_walkGeneration = 0;
+
 BrowseState g_browse = {
     /* needConnect */ 1,
     /* networkConnected */ 0,

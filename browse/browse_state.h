@@ -42,6 +42,14 @@ struct BrowseState {
 
 extern BrowseState g_browse;
 
+// Advanced by every walk's first call (and every probe that reuses a walk's
+// buffers): a walk that finds it changed between two of its calls knows that
+// another walk ran meanwhile, and that what it would read next is not its own.
+extern uint32_t g_walkGeneration;
+inline uint32_t WalkGeneration() {
+    return g_walkGeneration;
+}
+
 // Connects to the storage library's network, once per process. Inline: every
 // probe of a device walk passes here.
 void ConnectOnce();

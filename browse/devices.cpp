@@ -25,6 +25,7 @@ char* ListNextComputer(void) {
 }
 
 char* ListFirstDevice(const char* computer, int flags) {
+    ++g_walkGeneration;
     EnsureConnected();
     // The flags are taken even when the name is refused below: a walk in
     // progress goes on under them.

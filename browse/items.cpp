@@ -20,6 +20,7 @@ char* ItemResult(int storageResult) {
 } // namespace
 
 char* ListFirstItem(const char* device, const char* area, int type, const char* pattern) {
+    ++g_walkGeneration;
     EnsureConnected();
     g_browse.itemType = type;
     const size_t patternLen = pattern ? std::strlen(pattern) : 0;

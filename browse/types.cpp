@@ -35,6 +35,7 @@ void LoadTypeNames() {
 } // namespace
 
 char* ListFirstType(int* type) {
+    ++g_walkGeneration;
     if (!type)
         return nullptr;
     if (g_browse.typeNamesPending) {

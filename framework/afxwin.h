@@ -333,6 +333,10 @@ class CComboBox : public CWnd {
   public:
     // Attributes
     int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
+    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+    // The entry's text; empty for an index that names none.
+    CString GetLBText(int nIndex) const;
+    BOOL GetDroppedState() const { return SendMessage(CB_GETDROPPEDSTATE) != 0; }
     DWORD_PTR GetItemData(int nIndex) const {
         return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, static_cast<WPARAM>(nIndex)));
     }
@@ -349,6 +353,9 @@ class CComboBox : public CWnd {
     int InsertString(int nIndex, const char* lpszString) {
         return static_cast<int>(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(nIndex),
                                             reinterpret_cast<LPARAM>(lpszString)));
+    }
+    int SetCurSel(int nSelect) {
+        return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect)));
     }
     int SelectString(int nStartAfter, const char* lpszString) {
         return static_cast<int>(SendMessage(CB_SELECTSTRING, static_cast<WPARAM>(nStartAfter),

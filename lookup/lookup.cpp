@@ -1,6 +1,7 @@
-// The "Lookup" dialog's decisions: the first fill, the refresh from the
-// controls through the store query to the selectors, list and count,
-// typing ahead, OK and Cancel, and the count read out to screen readers.
+// The "Lookup" dialog's events and what its refreshes show: each handler
+// tells the refresh scheduler what happened; the scheduler asks the window
+// for the input waiting, the choice in the controls, and to show what a
+// walk found. OK, and the count read out to screen readers.
 #include "lookup.h"
 
 #include "names.h"
@@ -11,14 +12,62 @@
 namespace {
 
 // A selector's entries from a complete walk; the entry that names the
-// choice (ignoring case) is selected.
+// choice is selected.
 void ShowEntries(CComboBox& selector, const std::vector<CString>& names, const char* choice) {
     selector.ResetContent();
-    for (const CString& name : names) {
+    for (const CString& name : names)
         selector.AddString(name);
-        if (SameNameIgnoringCase(name, choice))
-            selector.SelectString(-1, name);
+    // The entries are sorted: the chosen name is found again by its text.
+    const int chosen = CStoreQuery::NameOfChoice(names, choice);
+    for (int i = 0; chosen >= 0 && i < selector.GetCount(); ++i) {
+        if (selector.GetLBText(i) == names[static_cast<size_t>(chosen)].GetString())
+            return static_cast<void>(selector.SetCurSel(i));
     }
+}
+
+// What a message does to a walk under way (see EInput).
+EInput Classify(const MSG& msg, HWND hDlg, HWND hItemName) {
+    const UINT key = static_cast<UINT>(msg.wParam);
+    const bool bOurs = msg.hwnd == hDlg || ::IsChild(hDlg, msg.hwnd);
+    switch (msg.message) {
+    case WM_QUIT:
+        return EInput::kQuit;
+    case WM_KEYDOWN:
+        if (key == VK_ESCAPE && bOurs)
+            return EInput::kEnds;
+        // With Shift or Ctrl the keys stay the edit's.
+        if (msg.hwnd == hItemName && CItemList::IsRowKey(key) && ::GetKeyState(VK_SHIFT) >= 0 &&
+            ::GetKeyState(VK_CONTROL) >= 0)
+            return EInput::kRowKey;
+        break;
+    case WM_SYSKEYDOWN:
+        if (key == VK_F4)
+            return EInput::kEnds;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        if (bOurs && ::GetDlgCtrlID(msg.hwnd) == IDCANCEL)
+            return EInput::kEnds;
+        break;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+        if (msg.hwnd == hDlg && msg.wParam == HTCLOSE)
+            return EInput::kEnds;
+        break;
+    case WM_CLOSE:
+        return EInput::kEnds;
+    case WM_COMMAND:
+        if (LOWORD(msg.wParam) == IDCANCEL)
+            return EInput::kEnds;
+        break;
+    default:
+        break;
+    }
+    const UINT m = msg.message;
+    if ((m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
+        (m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK))
+        return EInput::kUser;
+    return EInput::kOther;
 }
 
 } // namespace
@@ -43,19 +92,6 @@ ON_WM_DPICHANGED()
 ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
 END_MESSAGE_MAP()
 
-// Between two storage calls of a refresh: handles the user's input, stops
-// the walk for a change, and shows how many rows a long item walk has read.
-class CLookup::CWalkWatch : public CQueryObserver {
-  public:
-    explicit CWalkWatch(CLookup& dlg) : m_dlg(dlg), m_walk(dlg.m_typingAhead) {}
-    bool GoOn() override { return m_dlg.m_typingAhead.HandleInputDuringWalk(); }
-    void RowsRead(int nRows) override { m_dlg.m_staticCount.ShowRowsRead(nRows); }
-
-  private:
-    CLookup& m_dlg;
-    CTypingAhead::CWalkScope m_walk;
-};
-
 INT_PTR CLookup::DoModal() {
     m_chosen.RemoveAll();
     const INT_PTR nResult = CDialog::DoModal();
@@ -69,66 +105,161 @@ LRESULT CLookup::OnFirstFill(WPARAM, LPARAM) {
     // the modal loop would show the dialog only once the walk is over.
     ShowWindow(SW_SHOWNORMAL);
     RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Refresh(0);
+    m_scheduler.FirstFill();
     return 0;
 }
 
-void CLookup::Refresh(int bFromControls) {
-    if (m_typingAhead.IsRefreshing())
-        return;
-    CTypingAhead::CRefreshScope busy(m_typingAhead);
-    if (bFromControls)
-        ReadChoice();
-    m_strItemName = CStoreQuery::PatternToWalk(m_strItemName);
-    if (!bFromControls)
-        ShowPatternAndTypes();
-
-    // A walk stopped by a change leaves the rows, count and selection of
-    // the refresh before, and runs again once the input is handled: once,
-    // for the last change. One stopped because the dialog ends, or is gone,
-    // leaves everything.
-    const SLookupChoice choice = {m_strDevice, m_strArea, m_nType, m_strItemName, m_nFlags};
-    CWalkWatch watch(*this);
-    if (m_query.Run(choice, watch))
-        ShowListing(bFromControls != 0);
-    else if (m_hWnd && !IsEnding())
-        ShowStoppedWalk();
+void CLookup::OnFilterChanged() {
+    const bool bListOpen =
+        m_cbDevice.GetDroppedState() || m_cbArea.GetDroppedState() || m_cbType.GetDroppedState();
+    m_scheduler.Changed(bListOpen ? EChange::kPickInOpenList : EChange::kPick);
 }
 
-void CLookup::ReadChoice() {
-    // Until a first fill has listed the devices and areas, their selectors
-    // are empty and the caller's device, area and (when no type entry
-    // names it) type stay in force.
-    if (m_bSelectorsListed) {
+void CLookup::OnItemNameChanged() {
+    m_scheduler.Changed(EChange::kName);
+}
+
+void CLookup::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kDeferredRefreshTimer)
+        m_scheduler.TimerFired();
+}
+
+BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
+    // With Shift or Ctrl the keys stay the edit's.
+    if (!CItemList::IsRowKey(nChar) || ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0)
+        return FALSE;
+    m_scheduler.BeforeRowKey();
+    return m_list.TakeRowKey(nChar);
+}
+
+void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
+    OnOK();
+    *pResult = 0;
+}
+
+void CLookup::OnOK() {
+    // The user confirms the rows selected when they acted, with the
+    // device, area and type those rows came from: a refresh deferred or
+    // still walking has read a choice that the rows are not of, and a refill
+    // just now may have replaced the rows of a first click.
+    m_scheduler.Confirm();
+    m_chosen = m_list.GetSelectedNames();
+    if (m_scheduler.HasListing()) {
+        SLookupChoice shown = m_scheduler.GetListing().choice;
+        if (m_chosen.IsEmpty() && !m_replaced.names.IsEmpty() &&
+            ::GetTickCount() - m_replaced.when <= ::GetDoubleClickTime()) {
+            m_chosen = m_replaced.names;
+            shown = m_replaced.choice;
+        }
+        m_strDevice = shown.device;
+        m_strArea = shown.area;
+        m_nType = shown.type;
+    }
+    CDialog::OnOK();
+}
+
+// The refresh scheduler's questions.
+
+EInput CLookup::NextInput() {
+    if (!::PeekMessageA(&m_next, nullptr, 0, 0, PM_NOREMOVE))
+        return EInput::kNone;
+    return Classify(m_next, m_hWnd, m_editItemName.m_hWnd);
+}
+
+void CLookup::TakeInput(bool bHold) {
+    MSG msg = m_next;
+    if (!::PeekMessageA(&msg, msg.hwnd, msg.message, msg.message, PM_REMOVE))
+        return;
+    if (!bHold)
+        return Dispatch(msg);
+    // The keys as they were when it came: the keys after it have changed
+    // them by the time it is handled (Shift let go before its letter is
+    // translated).
+    m_held.push_back(SHeldInput{msg, {}});
+    ::GetKeyboardState(m_held.back().keys);
+}
+
+bool CLookup::HandleHeldInput() {
+    if (m_held.empty())
+        return false;
+    SHeldInput held = m_held.front();
+    m_held.pop_front();
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    ::SetKeyboardState(held.keys);
+    Dispatch(held.msg);
+    ::SetKeyboardState(keys);
+    return true;
+}
+
+void CLookup::Dispatch(MSG& msg) {
+    if (!m_hWnd || !::IsDialogMessageA(m_hWnd, &msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+bool CLookup::TypedKeysWaiting() {
+    // Key releases do not count: the release of the key being handled
+    // always waits. A posted message would come before the keys.
+    MSG msg;
+    const UINT flags = PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE;
+    return !m_held.empty() || ::PeekMessageA(&msg, m_hWnd, WM_KEYDOWN, WM_KEYDOWN, flags) ||
+           ::PeekMessageA(&msg, m_hWnd, WM_CHAR, WM_CHAR, flags);
+}
+
+void CLookup::SetRefreshTimer(bool bSet) {
+    if (!m_hWnd)
+        return;
+    if (bSet)
+        SetTimer(kDeferredRefreshTimer, USER_TIMER_MINIMUM);
+    else
+        KillTimer(kDeferredRefreshTimer);
+}
+
+SLookupChoice CLookup::ReadChoice() {
+    // Until a walk has listed the devices and areas, their selectors are
+    // empty and the caller's device, area and (when no type entry names
+    // it) type stay in force.
+    const bool bListed = m_scheduler.HasListing();
+    if (bListed) {
         m_cbDevice.GetWindowText(m_strDevice);
         m_cbArea.GetWindowText(m_strArea);
     }
     m_editItemName.GetWindowText(m_strItemName);
     const int type = m_cbType.GetCurSel();
-    if (m_bSelectorsListed || type != CB_ERR)
+    if (bListed || type != CB_ERR)
         m_nType = static_cast<int>(m_cbType.GetItemData(type));
+    m_strItemName = CStoreQuery::PatternToWalk(m_strItemName);
+    return SLookupChoice{m_strDevice, m_strArea, m_nType, m_strItemName, m_nFlags};
 }
 
-void CLookup::ShowPatternAndTypes() {
+void CLookup::ShowPatternAndTypes(bool bPattern) {
     // The edit shows the "*" the walk takes; its change notification finds
     // the refresh running.
-    m_editItemName.SetWindowText(m_strItemName);
+    if (bPattern) {
+        m_strItemName = CStoreQuery::PatternToWalk(m_strItemName);
+        m_editItemName.SetWindowText(m_strItemName);
+    }
+    // Appended in the walk's order: an entry's index is the type's.
     m_cbType.ResetContent();
-    for (const STypeEntry& type : CStoreQuery::ListTypes()) {
+    const std::vector<STypeEntry> types = CStoreQuery::ListTypes();
+    for (const STypeEntry& type : types) {
         const int index = m_cbType.InsertString(-1, type.name);
         m_cbType.SetItemData(index, static_cast<DWORD_PTR>(type.code));
-        if (type.code == m_nType)
-            m_cbType.SelectString(-1, type.name);
     }
+    m_cbType.SetCurSel(CStoreQuery::TypeOfChoice(types, m_nType));
 }
 
-void CLookup::ShowListing(bool bAnnounce) {
-    const SLookupListing& listing = m_query.GetListing();
+void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
+                          bool bAnnounce) {
     ShowEntries(m_cbDevice, listing.devices, m_strDevice);
     ShowEntries(m_cbArea, listing.areas, m_strArea);
-    m_bSelectorsListed = true;
+    if (m_list.GetSelectedCount() > 0)
+        m_replaced = SReplacedPick{m_list.GetSelectedNames(), m_shownChoice, ::GetTickCount()};
+    m_shownChoice = listing.choice;
     const int before = m_list.GetItemCount();
-    m_list.ShowRows(m_query.TakeRows());
+    m_list.ShowRows(std::move(rows));
     const int count = m_list.GetItemCount();
     m_staticCount.ShowNumber(count);
     // Once per refresh from the controls that completes: keys typed ahead,
@@ -140,57 +271,4 @@ void CLookup::ShowListing(bool bAnnounce) {
 
 void CLookup::ShowStoppedWalk() {
     m_staticCount.ShowNumber(m_list.GetItemCount());
-    m_typingAhead.DeferRefresh();
-}
-
-void CLookup::OnFilterChanged() {
-    // During a refresh, the change is remembered and refreshed for.
-    if (m_typingAhead.IsRefreshing())
-        return m_typingAhead.NoteChange();
-    m_typingAhead.CancelDeferredRefresh(); // this refresh reads the text it waited for
-    Refresh(1);
-}
-
-void CLookup::OnItemNameChanged() {
-    // A refresh would walk every item for a name the user has typed past:
-    // wait for those keys and refresh once for the name they leave.
-    if (m_typingAhead.IsRefreshing() || !m_typingAhead.DeferForTypedKeys())
-        OnFilterChanged();
-}
-
-void CLookup::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == CTypingAhead::kDeferredRefreshTimer && !m_typingAhead.IsRefreshing() &&
-        m_typingAhead.CancelDeferredRefresh())
-        Refresh(1); // a first fill has shown the pattern and the types
-}
-
-BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
-    // With Shift or Ctrl the keys stay the edit's. A key moves through the
-    // rows of the name typed before it.
-    if (::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0)
-        return FALSE;
-    if (CItemList::IsRowKey(nChar) && m_typingAhead.CancelDeferredRefresh())
-        Refresh(1);
-    return m_list.TakeRowKey(nChar);
-}
-
-void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
-    OnOK();
-    *pResult = 0;
-}
-
-void CLookup::OnOK() {
-    // The user confirms the rows on the screen, with the device, area and
-    // type they came from: a refresh stopped, deferred or still walking
-    // (OK clicked, or sent by a program, meanwhile) has read a choice from
-    // the controls that the rows are not of.
-    m_typingAhead.CancelDeferredRefresh();
-    if (m_bSelectorsListed) {
-        const SLookupChoice& shown = m_query.GetListing().choice;
-        m_strDevice = shown.device;
-        m_strArea = shown.area;
-        m_nType = shown.type;
-    }
-    m_chosen = m_list.GetSelectedNames();
-    CDialog::OnOK();
 }

@@ -7,10 +7,11 @@
 #include "item_list.h"
 #include "resource.h"
 #include "screen_reader.h"
-#include "store_query.h"
-#include "typing_ahead.h"
+#include "refresh_scheduler.h"
 
-class CLookup : public CDialog {
+#include <deque>
+
+class CLookup : public CDialog, private CRefreshHost {
   public:
     enum { IDD = IDD_LOOKUP };
 
@@ -43,16 +44,12 @@ class CLookup : public CDialog {
     // Posted by OnInitDialog: the first fill, with the dialog on the screen.
     enum { WM_FIRST_FILL = WM_APP + 1 };
     LRESULT OnFirstFill(WPARAM wParam, LPARAM lParam);
-    // Fills the selectors and the item list from the store; bFromControls
-    // nonzero first takes the user's choice from the controls. A walk
-    // looks at the input meanwhile, and stops for the user.
-    void Refresh(int bFromControls);
 
+    // Each reports its event to the refresh scheduler, which refreshes the
+    // selectors and the item list when it is time.
     void OnSetDetails();
     void OnSetList();
     void OnFilterChanged();
-    // The item name changed: refreshes as OnFilterChanged does, or, when
-    // the user has typed further keys already, once they are handled.
     void OnItemNameChanged();
     void OnTimer(UINT_PTR nIDEvent);
     // Up, Down, Page Up and Page Down in the item name field move the item
@@ -77,12 +74,22 @@ class CLookup : public CDialog {
     // Names for screen readers where no label before a control names it.
     void NameControls();
 
-    // The refresh's steps: the choice from the controls, what only the
-    // first fill shows, and what a complete walk found.
-    void ReadChoice();
-    void ShowPatternAndTypes();
-    void ShowListing(bool bAnnounce);
-    void ShowStoppedWalk();
+    // What the refresh scheduler asks of the window.
+    EInput NextInput() override;
+    void TakeInput(bool bHold) override;
+    bool HandleHeldInput() override;
+    bool TypedKeysWaiting() override;
+    void SetRefreshTimer(bool bSet) override;
+    bool IsClosing() override { return !m_hWnd || IsEnding(); }
+    uint32_t Now() override { return ::GetTickCount(); }
+    void ShowPatternAndTypes(bool bPattern) override;
+    SLookupChoice ReadChoice() override;
+    void ShowRowsRead(int nRows) override { m_staticCount.ShowRowsRead(nRows); }
+    void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
+                     bool bAnnounce) override;
+    void ShowStoppedWalk() override;
+    // As the modal loop would.
+    void Dispatch(MSG& msg);
 
     // The choice in force and the controls bound to the template, in the
     // fixed order in which they are constructed and destroyed.
@@ -101,12 +108,25 @@ class CLookup : public CDialog {
     CItemCount m_staticCount;
     CComboBox m_cbArea;
 
-    CStoreQuery m_query;
-    // A walk has listed the devices and areas: from then on a refresh reads
-    // the device and area from their selectors.
-    bool m_bSelectorsListed = false;
+    CRefreshScheduler m_scheduler;
+    // The timer of a deferred refresh: through the map to OnTimer.
+    enum { kDeferredRefreshTimer = 1 };
+    MSG m_next = {}; // that NextInput classified
+    // Input kept for a walk's rows, with the keys held down as it came.
+    struct SHeldInput {
+        MSG msg;
+        BYTE keys[256];
+    };
+    std::deque<SHeldInput> m_held;
+    // The selection a refill replaced, with the choice of its rows: the
+    // second click of a double-click, or OK, may come just after it.
+    struct SReplacedPick {
+        CStringArray names;
+        SLookupChoice choice;
+        DWORD when = 0;
+    } m_replaced;
+    SLookupChoice m_shownChoice; // of the rows on the screen
     CStringArray m_chosen; // what OnOK collected, until the dialog has ended
-    CTypingAhead m_typingAhead;
     // The toolbar's images where it does not load them itself (another dpi
     // than 96, a high-contrast scheme); the toolbar does not free them.
     // The toolbar's window is gone when DoModal returns, long before this.

@@ -10,7 +10,7 @@
 
 CLookup::CLookup(const char* device, const char* area, int type, const char* pattern, int flags,
                  CStringArray* results, CWnd* parent)
-    : CDialog(IDD, parent), m_pResults(nullptr), m_nType(0), m_nFlags(0), m_typingAhead(*this),
+    : CDialog(IDD, parent), m_pResults(nullptr), m_nType(0), m_nFlags(0), m_scheduler(*this),
       m_viewImageSize(kViewImageSize), m_nDpi(kBaseDpi) {
     m_strDevice = device;
     m_strArea = area;

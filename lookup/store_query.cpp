@@ -1,5 +1,6 @@
 #include "store_query.h"
 
+#include "browse_state.h"
 #include "names.h"
 #include "tavorin.h"
 
@@ -30,47 +31,78 @@ std::vector<STypeEntry> CStoreQuery::ListTypes() {
     return types;
 }
 
-bool CStoreQuery::Run(const SLookupChoice& choice, CQueryObserver& observer) {
-    m_walk.choice = choice;
-    if (!WalkDevices(observer) || !WalkAreas(observer) || !WalkItems(observer))
-        return false;
-    std::swap(m_listing, m_walk);
-    return true;
+int CStoreQuery::NameOfChoice(const std::vector<CString>& names, const char* choice) {
+    int found = -1;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (std::strcmp(names[i], choice) == 0)
+            return static_cast<int>(i);
+        if (found < 0 && SameNameIgnoringCase(names[i], choice))
+            found = static_cast<int>(i);
+    }
+    return found;
 }
 
-bool CStoreQuery::WalkDevices(CQueryObserver& observer) {
+int CStoreQuery::TypeOfChoice(const std::vector<STypeEntry>& types, int code) {
+    for (size_t i = 0; i < types.size(); ++i)
+        if (types[i].code == code)
+            return static_cast<int>(i);
+    return -1;
+}
+
+CStoreQuery::EResult CStoreQuery::Run(const SLookupChoice& choice, CQueryObserver& observer) {
+    m_walk.choice = choice;
+    EResult result = WalkDevices(observer);
+    if (result == kComplete)
+        result = WalkAreas(observer);
+    if (result == kComplete)
+        result = WalkItems(observer);
+    if (result == kComplete)
+        std::swap(m_listing, m_walk);
+    return result;
+}
+
+CStoreQuery::EResult CStoreQuery::Asked(CQueryObserver& observer, uint32_t generation) const {
+    if (!observer.GoOn())
+        return kStopped;
+    return WalkGeneration() == generation ? kComplete : kDisturbed;
+}
+
+CStoreQuery::EResult CStoreQuery::WalkDevices(CQueryObserver& observer) {
     m_walk.devices.clear();
-    for (const char* name = ListFirstDevice(kLocalComputer, m_walk.choice.flags); name;
-         name = ListNextDevice()) {
-        if (!observer.GoOn())
-            return false;
+    const char* name = ListFirstDevice(kLocalComputer, m_walk.choice.flags);
+    for (const uint32_t walk = WalkGeneration(); name; name = ListNextDevice()) {
+        const EResult result = Asked(observer, walk);
+        if (result != kComplete)
+            return result;
         if (std::strlen(name) <= kDeviceNameMax)
             m_walk.devices.emplace_back(name);
     }
-    return true;
+    return kComplete;
 }
 
-bool CStoreQuery::WalkAreas(CQueryObserver& observer) {
+CStoreQuery::EResult CStoreQuery::WalkAreas(CQueryObserver& observer) {
     m_walk.areas.clear();
     m_walk.bAreaListed = false;
-    for (const char* name = ListFirstArea(m_walk.choice.device); name; name = ListNextArea()) {
+    const char* name = ListFirstArea(m_walk.choice.device);
+    for (const uint32_t walk = WalkGeneration(); name; name = ListNextArea()) {
         m_walk.areas.emplace_back(name);
         m_walk.bAreaListed = m_walk.bAreaListed || SameNameIgnoringCase(name, m_walk.choice.area);
-        if (!observer.GoOn())
-            return false;
+        const EResult result = Asked(observer, walk);
+        if (result != kComplete)
+            return result;
     }
-    return true;
+    return kComplete;
 }
 
-bool CStoreQuery::WalkItems(CQueryObserver& observer) {
+CStoreQuery::EResult CStoreQuery::WalkItems(CQueryObserver& observer) {
     const SLookupChoice& choice = m_walk.choice;
     // A pattern longer than the item walk holds (23 characters) lists
     // nothing, and never reaches the store: the user goes on editing it.
     m_walk.rows.clear();
     if (!m_walk.bAreaListed || choice.pattern.GetLength() >= AT_ITEM_NAME_SIZE)
-        return true;
-    for (const char* name = ListFirstItem(choice.device, choice.area, choice.type, choice.pattern);
-         name; name = ListNextItem()) {
+        return kComplete;
+    const char* name = ListFirstItem(choice.device, choice.area, choice.type, choice.pattern);
+    for (const uint32_t walk = WalkGeneration(); name; name = ListNextItem()) {
         SItemRow row;
         const size_t length = CutLength(name, sizeof row.name);
         std::memcpy(row.name, name, length);
@@ -79,8 +111,9 @@ bool CStoreQuery::WalkItems(CQueryObserver& observer) {
         row.size = atc_data_size;
         m_walk.rows.push_back(row);
         observer.RowsRead(static_cast<int>(m_walk.rows.size()));
-        if (!observer.GoOn())
-            return false;
+        const EResult result = Asked(observer, walk);
+        if (result != kComplete)
+            return result;
     }
-    return true;
+    return kComplete;
 }

@@ -61,23 +61,35 @@ class CStoreQuery {
     static CString PatternToWalk(const char* pszName);
     // The item types, in the order the enumeration gives them.
     static std::vector<STypeEntry> ListTypes();
+    // Which of names a selector shows as chosen: the one that is choice
+    // exactly, else the first that is choice ignoring case; -1 when none.
+    // Two areas that differ only in case (a case-sensitive share) stay
+    // apart.
+    static int NameOfChoice(const std::vector<CString>& names, const char* choice);
+    // The first of types whose code is code; -1 when none: two names may
+    // read alike ("????" where the code page cannot show a translation).
+    static int TypeOfChoice(const std::vector<STypeEntry>& types, int code);
 
     // Attributes
     // The last complete run's result; empty before the first.
     const SLookupListing& GetListing() const { return m_listing; }
 
     // Operations
-    // Lists devices, areas and items for choice. A run the observer stops
-    // answers false and leaves the last complete result as it was.
-    bool Run(const SLookupChoice& choice, CQueryObserver& observer);
+    // Lists devices, areas and items for choice. A run the observer stops,
+    // or one disturbed by another walk begun meanwhile (from a handler the
+    // observer ran), leaves the last complete result as it was.
+    enum EResult { kComplete, kStopped, kDisturbed };
+    EResult Run(const SLookupChoice& choice, CQueryObserver& observer);
     // Hands the rows over to whoever shows them.
     std::vector<SItemRow> TakeRows() { return std::move(m_listing.rows); }
 
   private:
-    // Each walks for m_walk's choice.
-    bool WalkDevices(CQueryObserver& observer);
-    bool WalkAreas(CQueryObserver& observer);
-    bool WalkItems(CQueryObserver& observer);
+    // Each walks for m_walk's choice; kComplete when it went through.
+    EResult WalkDevices(CQueryObserver& observer);
+    EResult WalkAreas(CQueryObserver& observer);
+    EResult WalkItems(CQueryObserver& observer);
+    // Between two calls of the walk begun at generation: whether it goes on.
+    EResult Asked(CQueryObserver& observer, uint32_t generation) const;
 
     SLookupListing m_listing;
     SLookupListing m_walk; // the run in progress

@@ -1,6 +1,8 @@
 // Control operations that take more than one message or call.
 #include "afxwin.h"
 
+#include <vector>
+
 int CListCtrl::InsertItem(UINT nMask, int nItem, const char* lpszItem, UINT nState, UINT nStateMask,
                           int nImage, LPARAM lParam) {
     LVITEMA item = {};
@@ -126,4 +128,14 @@ int CToolBarCtrl::AddBitmap(int nNumButtons, UINT nBitmapID) {
     TBADDBITMAP bitmap = {AfxGetModuleState()->m_hCurrentResourceHandle, nBitmapID};
     return static_cast<int>(SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(nNumButtons),
                                         reinterpret_cast<LPARAM>(&bitmap)));
+}
+
+CString CComboBox::GetLBText(int nIndex) const {
+    const LRESULT length = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex));
+    if (length == CB_ERR)
+        return CString();
+    std::vector<char> text(static_cast<size_t>(length) + 1);
+    const LRESULT copied = SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex),
+                                       reinterpret_cast<LPARAM>(text.data()));
+    return copied == CB_ERR ? CString() : CString(text.data(), static_cast<int>(copied));
 }

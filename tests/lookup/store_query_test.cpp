@@ -2,11 +2,14 @@
 // library for one choice, in which order, and what a stopped run leaves.
 #include "browse_test_support.h"
 #include "fake_kelvast.h"
+#include "refresh_scheduler.h"
 #include "store_query.h"
 #include "tavorin.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -63,7 +66,7 @@ class StoreQuery : public ::testing::Test {
 // store everything again.
 TEST_F(StoreQuery, ARunAsksInOrderAndAStoppedRunLeavesThePreviousResult) {
     CStopAt never;
-    ASSERT_TRUE(m_query.Run(Choice("PATTERNS", "A"), never));
+    ASSERT_EQ(m_query.Run(Choice("PATTERNS", "A"), never), CStoreQuery::kComplete);
     const Texts calls = FakeCalls();
     EXPECT_EQ(calls.front(), "count C:*") << Listing(calls);
     EXPECT_EQ(Texts(calls.end() - 6, calls.end()),
@@ -74,18 +77,18 @@ TEST_F(StoreQuery, ARunAsksInOrderAndAStoppedRunLeavesThePreviousResult) {
     EXPECT_EQ(Strings(m_query.GetListing().areas), (Texts{"PATTERNS", "DATA"}));
     EXPECT_EQ(never.m_rowsRead, (std::vector<int>{1, 2}));
     ASSERT_EQ(never.m_nAsked, 6) << "two devices, two areas and two items each ask";
-    ASSERT_TRUE(m_query.Run(Choice("PATTERNS", "X"), never));
+    ASSERT_EQ(m_query.Run(Choice("PATTERNS", "X"), never), CStoreQuery::kComplete);
     for (int n = 1; n <= 6; ++n) {
         SCOPED_TRACE("stopped at question " + std::to_string(n));
         CStopAt stop(n);
-        EXPECT_FALSE(m_query.Run(Choice("PATTERNS", "A"), stop));
+        EXPECT_EQ(m_query.Run(Choice("PATTERNS", "A"), stop), CStoreQuery::kStopped);
         EXPECT_EQ(Strings(m_query.GetListing().rows), (Texts{"XAB"}));
         EXPECT_EQ(m_query.GetListing().choice.pattern, "X*");
         const size_t before = FakeCalls().size();
-        ASSERT_TRUE(m_query.Run(Choice("PATTERNS", "A"), never));
+        ASSERT_EQ(m_query.Run(Choice("PATTERNS", "A"), never), CStoreQuery::kComplete);
         EXPECT_EQ(FakeCalls().size() - before, calls.size());
         EXPECT_EQ(Strings(m_query.GetListing().rows), (Texts{"ABC", "ABD"}));
-        ASSERT_TRUE(m_query.Run(Choice("PATTERNS", "X"), never));
+        ASSERT_EQ(m_query.Run(Choice("PATTERNS", "X"), never), CStoreQuery::kComplete);
     }
 }
 
@@ -99,11 +102,11 @@ TEST_F(StoreQuery, PatternRuleAndWhatTheItemWalkIsNeverAskedFor) {
     // 23 characters with the "*" are walked; 24 never reach the store, nor
     // does a walk for an area that is not listed.
     CStopAt never;
-    EXPECT_TRUE(m_query.Run(Choice("PATTERNS", std::string(22, 'A').c_str()), never));
+    EXPECT_EQ(m_query.Run(Choice("PATTERNS", std::string(22, 'A').c_str()), never), CStoreQuery::kComplete);
     EXPECT_EQ(fake_count_calls("data"), 1);
     Store();
-    EXPECT_TRUE(m_query.Run(Choice("PATTERNS", std::string(23, 'A').c_str()), never));
-    EXPECT_TRUE(m_query.Run(Choice("NONE", "A"), never));
+    EXPECT_EQ(m_query.Run(Choice("PATTERNS", std::string(23, 'A').c_str()), never), CStoreQuery::kComplete);
+    EXPECT_EQ(m_query.Run(Choice("NONE", "A"), never), CStoreQuery::kComplete);
     EXPECT_EQ(fake_count_calls("data"), 0) << Listing(FakeCalls());
     EXPECT_EQ(m_query.GetListing().areas.size(), 2u) << "the rest still lists";
     // A network device longer than a caller's 256 bytes hold is not offered.
@@ -111,7 +114,242 @@ TEST_F(StoreQuery, PatternRuleAndWhatTheItemWalkIsNeverAskedFor) {
         fake_set_network_name(std::string(length, 'N').c_str());
         SLookupChoice choice = Choice("PATTERNS", "");
         choice.flags |= LF_NETWORK;
-        ASSERT_TRUE(m_query.Run(choice, never));
+        ASSERT_EQ(m_query.Run(choice, never), CStoreQuery::kComplete);
         EXPECT_EQ(m_query.GetListing().devices.front().GetLength(), length == 255 ? 255 : 2);
+    }
+}
+
+namespace {
+
+// The dialog as the refresh scheduler sees it, scripted: each input arrives
+// once the item walks have made its number of calls (before the first fill
+// when negative), in its order, and does to the controls what the window's
+// would. Every storage call takes 30 ms, so every call of a walk looks.
+enum EStep { kType, kSend, kDown, kClick, kEnter, kEscape, kPickOpen, kNested };
+struct SStep {
+    EStep what;
+    int at;
+    std::string text = "";
+};
+
+class CScriptedDialog : public CRefreshHost {
+  public:
+    CScriptedDialog(const char* area, std::vector<SStep> steps)
+        : m_area(area), m_queue(steps.begin(), steps.end()) {}
+
+    // Runs the dialog as the modal loop would, until it ends or nothing is left.
+    void Run() {
+        while (!m_queue.empty() && m_queue.front().at < 0)
+            TakeInput(false);
+        m_scheduler.FirstFill();
+        for (int n = 0; n < 1000 && !m_bEnding; ++n) {
+            if (NextInput() != EInput::kNone)
+                TakeInput(false);
+            else if (m_bTimer)
+                m_scheduler.TimerFired();
+            else if (!m_queue.empty())
+                m_queue.front().at = 0; // the dialog is idle: it comes now
+            else
+                break;
+        }
+    }
+
+    EInput NextInput() override {
+        if (m_queue.empty() || m_queue.front().at > fake_count_calls("data"))
+            return EInput::kNone;
+        switch (m_queue.front().what) {
+        case kDown:
+            return EInput::kRowKey;
+        case kEscape:
+            return EInput::kEnds;
+        case kType:
+        case kClick:
+        case kEnter:
+            return EInput::kUser;
+        default:
+            return EInput::kOther;
+        }
+    }
+    void TakeInput(bool bHold) override {
+        const SStep step = m_queue.front();
+        m_queue.pop_front();
+        if (bHold)
+            m_held.push_back(step);
+        else
+            Handle(step);
+    }
+    bool HandleHeldInput() override {
+        if (m_held.empty())
+            return false;
+        const SStep step = m_held.front();
+        m_held.pop_front();
+        Handle(step);
+        return true;
+    }
+    bool TypedKeysWaiting() override {
+        const bool bQueued = !m_queue.empty() && m_queue.front().what == kType &&
+                             m_queue.front().at <= fake_count_calls("data");
+        return !m_held.empty() || bQueued;
+    }
+    void SetRefreshTimer(bool bSet) override { m_bTimer = bSet; }
+    bool IsClosing() override { return m_bEnding; }
+    uint32_t Now() override { return static_cast<uint32_t>(fake_call_count()) * 30; }
+    void ShowPatternAndTypes(bool bPattern) override {
+        if (bPattern)
+            m_name = CStoreQuery::PatternToWalk(m_name.c_str()).GetString();
+        m_types = CStoreQuery::ListTypes();
+        for (STypeEntry& type : m_types)
+            type.name = "????"; // as a code page that cannot show them would
+        m_typeShown = CStoreQuery::TypeOfChoice(m_types, m_type);
+    }
+    SLookupChoice ReadChoice() override {
+        if (m_bListOpen)
+            m_log.push_back("walk with a list open");
+        if (m_typeShown >= 0)
+            m_type = m_types[static_cast<size_t>(m_typeShown)].code;
+        return {"C:", m_area.c_str(), m_type, CStoreQuery::PatternToWalk(m_name.c_str()),
+                LF_LOCAL_DRIVES};
+    }
+    void ShowRowsRead(int) override {}
+    void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
+                     bool) override {
+        const int area = CStoreQuery::NameOfChoice(listing.areas, m_area.c_str());
+        m_area = area < 0 ? "" : listing.areas[static_cast<size_t>(area)].GetString();
+        m_rows = Strings(rows);
+        m_selected = -1;
+    }
+    void ShowStoppedWalk() override {}
+
+    std::string m_area;
+    int m_type = 9;
+    std::string m_name;
+    int m_answer = -1;
+    Texts m_chosen, m_rows, m_log;
+    std::string m_chosenArea;
+
+  private:
+    void Handle(const SStep& step) {
+        switch (step.what) {
+        case kType:
+        case kSend:
+            // Typed over the "*" the first fill shows.
+            m_name = (step.what == kType && m_name != "*" ? m_name : "") + step.text;
+            return m_scheduler.Changed(EChange::kName);
+        case kDown:
+            m_scheduler.BeforeRowKey();
+            m_selected = std::min(m_selected + 1, static_cast<int>(m_rows.size()) - 1);
+            return;
+        case kClick:
+            m_selected = std::stoi(step.text);
+            return;
+        case kEnter:
+            m_scheduler.Confirm();
+            if (m_selected >= 0 && m_selected < static_cast<int>(m_rows.size()))
+                m_chosen = {m_rows[static_cast<size_t>(m_selected)]};
+            m_answer = m_chosen.empty() ? 0 : 1;
+            m_chosenArea = m_scheduler.GetListing().choice.area.GetString();
+            m_bEnding = true;
+            return;
+        case kEscape:
+            m_answer = 0;
+            m_bEnding = true;
+            return;
+        case kPickOpen: // the selector closes its list once told
+            m_area = step.text;
+            m_bListOpen = true;
+            m_scheduler.Changed(EChange::kPickInOpenList);
+            m_bListOpen = false;
+            return;
+        case kNested: // the caller's own window walks, or a second Lookup
+            for (const char* name = ListFirstItem("C:", "DATA", 9, "*"); name;
+                 name = ListNextItem()) {
+            }
+            return;
+        }
+    }
+
+    CRefreshScheduler m_scheduler{*this};
+    std::deque<SStep> m_queue, m_held;
+    std::vector<STypeEntry> m_types;
+    int m_typeShown = -1;
+    int m_selected = -1;
+    bool m_bTimer = false;
+    bool m_bEnding = false;
+    bool m_bListOpen = false;
+};
+
+// The first call of each item walk.
+Texts ItemWalks() {
+    Texts walks;
+    for (const std::string& call : FakeCalls())
+        if (call.compare(0, 5, "data ") == 0 && call.compare(call.size() - 2, 2, " 0") == 0)
+            walks.push_back(call.substr(0, call.size() - 2));
+    return walks;
+}
+
+} // namespace
+
+// Input in any order during a walk over "M0" to "M9" and "X1" (a walk of 12
+// calls): the storage calls each script causes and what the dialog ends
+// with. The first walk ends at call 12; "M*" ends at call 23.
+TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
+    struct SCase {
+        const char* what;
+        const char* area; // the caller's, then the one shown or confirmed
+        std::vector<SStep> steps;
+        Texts walks;
+        int calls;  // item walk calls in all
+        int answer; // -1: still open
+        Texts rows; // chosen, or shown while open
+        const char* areaAfter;
+    };
+    const Texts all = {"M0", "M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8", "M9", "X1"};
+    const SCase cases[] = {
+        {"a row clicked during a walk, then Enter: the row picked", "PATTERNS",
+         {{kType, 12, "M"}, {kClick, 14, "2"}, {kEnter, 14}},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"}, 14, 1, {"M2"}, "PATTERNS"},
+        {"Down and Enter during a walk wait for its rows", "PATTERNS",
+         {{kType, 12, "X"}, {kDown, 13}, {kEnter, 13}},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"}, 14, 1, {"X1"}, "PATTERNS"},
+        {"Down, then Escape: Escape does not wait behind Down", "PATTERNS",
+         {{kType, 12, "M"}, {kDown, 14}, {kEscape, 14}},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"}, 14, 0, {}, "PATTERNS"},
+        {"a text sent before the first fill is the text walked", "PATTERNS",
+         {{kSend, -1, "M1"}}, {"data 9 C:PATTERNS M1*"}, 2, -1, {"M1"}, "PATTERNS"},
+        {"a nested walk during a walk: the walk runs again, whole", "PATTERNS",
+         {{kNested, 5}}, {"data 9 C:PATTERNS *", "data 9 C:DATA *", "data 9 C:PATTERNS *"}, 19,
+         -1, all, "PATTERNS"},
+        {"a pick with its list open: walked once the list has closed", "PATTERNS",
+         {{kPickOpen, 12, "DATA"}}, {"data 9 C:PATTERNS *", "data 9 C:DATA *"}, 14, -1, {"D1"},
+         "DATA"},
+        {"a program's text and keys during a walk: one walk for the last", "PATTERNS",
+         {{kType, 12, "M"}, {kSend, 14, "M1"}, {kType, 14, "2"}, {kType, 14, "X"}},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*", "data 9 C:PATTERNS M12X*"}, 15, -1, {},
+         "PATTERNS"},
+        {"Enter during a walk confirms the rows shown, with their area", "PATTERNS",
+         {{kPickOpen, 12, "DATA"}, {kPickOpen, 14, "PATTERNS"}, {kClick, 16, "0"}, {kEnter, 16}},
+         {"data 9 C:PATTERNS *", "data 9 C:DATA *", "data 9 C:PATTERNS *"}, 16, 1, {"D1"},
+         "DATA"},
+        {"areas that differ only in case, types that read alike", "data",
+         {{kType, 2, "d"}}, {"data 9 C:data *", "data 9 C:data d*"}, 4, -1, {"d2"}, "data"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake_reset();
+        for (const char* area : {"C:PATTERNS", "C:DATA", "C:data"})
+            fake_add_area("C:*", area);
+        for (int i = 0; i < 10; ++i)
+            fake_add_item("C:PATTERNS", 9, ("M" + std::to_string(i)).c_str(), 1, 0);
+        fake_add_item("C:PATTERNS", 9, "X1", 1, 0);
+        fake_add_item("C:DATA", 9, "D1", 1, 0);
+        fake_add_item("C:data", 9, "d2", 1, 0);
+        CScriptedDialog dialog(c.area, c.steps);
+        dialog.Run();
+        EXPECT_EQ(ItemWalks(), c.walks);
+        EXPECT_EQ(fake_count_calls("data"), c.calls);
+        EXPECT_EQ(dialog.m_answer, c.answer);
+        EXPECT_EQ(c.answer < 0 ? dialog.m_rows : dialog.m_chosen, c.rows);
+        EXPECT_EQ(c.answer == 1 ? dialog.m_chosenArea : dialog.m_area, c.areaAfter);
+        EXPECT_EQ(dialog.m_log, Texts{});
     }
 }

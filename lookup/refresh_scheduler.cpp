@@ -1,0 +1,151 @@
+#include "refresh_scheduler.h"
+
+// Between two storage calls: looks at the input, at most every kLookMs.
+class CRefreshScheduler::CWalkWatch : public CQueryObserver {
+  public:
+    explicit CWalkWatch(CRefreshScheduler& s) : m_s(s) {
+        m_s.m_bWalking = true;
+        m_s.m_bChanged = false;
+        m_s.m_lastLook = m_s.m_host.Now();
+    }
+    ~CWalkWatch() { m_s.m_bWalking = false; }
+    CWalkWatch(const CWalkWatch&) = delete;
+    CWalkWatch& operator=(const CWalkWatch&) = delete;
+
+    bool GoOn() override {
+        const uint32_t now = m_s.m_host.Now();
+        if (now - m_s.m_lastLook >= kLookMs) {
+            m_s.m_lastLook = now;
+            m_s.HandleInputDuringWalk();
+        }
+        return m_s.WalkGoesOn();
+    }
+    void RowsRead(int nRows) override { m_s.m_host.ShowRowsRead(nRows); }
+
+  private:
+    CRefreshScheduler& m_s;
+};
+
+void CRefreshScheduler::FirstFill() {
+    if (m_bFillStarted)
+        return;
+    m_bFillStarted = true;
+    Refresh(true);
+}
+
+void CRefreshScheduler::Changed(EChange change) {
+    // Before the first fill nothing is listed to refresh: a name sent by a
+    // program then is the pattern the first fill walks.
+    if (!m_bFillStarted) {
+        m_bNameBeforeFill = m_bNameBeforeFill || change == EChange::kName;
+        return;
+    }
+    // During a walk the change stops it, and is refreshed for once the
+    // input is handled; the refresh's own filling of the controls is no
+    // change.
+    if (m_bRefreshing) {
+        m_bChanged = m_bChanged || m_bWalking;
+        return;
+    }
+    // A selector whose list is open would stay open through the walk; a
+    // name the user has typed past would be walked for nothing.
+    if (change == EChange::kPickInOpenList ||
+        (change == EChange::kName && m_host.TypedKeysWaiting()))
+        return Defer();
+    Refresh(false);
+}
+
+void CRefreshScheduler::TimerFired() {
+    if (m_bRefreshing)
+        return; // a walk's look: the refresh after it reads the controls
+    if (!m_bDeferred)
+        return m_host.SetRefreshTimer(false);
+    Refresh(false);
+}
+
+void CRefreshScheduler::BeforeRowKey() {
+    if (m_bDeferred && !m_bRefreshing)
+        Refresh(false);
+}
+
+void CRefreshScheduler::Defer() {
+    m_bDeferred = true;
+    m_host.SetRefreshTimer(true);
+}
+
+void CRefreshScheduler::CancelDeferred() {
+    if (m_bDeferred)
+        m_host.SetRefreshTimer(false);
+    m_bDeferred = false;
+}
+
+void CRefreshScheduler::Refresh(bool bFirstFill) {
+    // This refresh reads what a deferred one waited for.
+    CancelDeferred();
+    m_bRefreshing = true;
+    if (bFirstFill)
+        m_host.ShowPatternAndTypes(!m_bNameBeforeFill);
+    CStoreQuery::EResult result;
+    do {
+        // A handler that a look dispatched (the caller's own window, a
+        // nested Lookup) walked too, through the same process-wide state:
+        // what this walk read since is another's, and it runs again.
+        const SLookupChoice choice = m_host.ReadChoice();
+        CWalkWatch watch(*this);
+        result = m_query.Run(choice, watch);
+    } while (result == CStoreQuery::kDisturbed && WalkGoesOn());
+    if (result == CStoreQuery::kComplete) {
+        m_bListed = true;
+        m_host.ShowListing(m_query.GetListing(), m_query.TakeRows(), !bFirstFill);
+    } else if (!m_host.IsClosing() && !m_bQuitting) {
+        // Stopped for a change: the rows, count and selection of the
+        // refresh before stay, and one refresh runs for the last change
+        // once the input waiting is handled.
+        m_host.ShowStoppedWalk();
+        Defer();
+    }
+    m_bRefreshing = false;
+    if (result == CStoreQuery::kComplete)
+        HandleHeldInput();
+}
+
+bool CRefreshScheduler::WalkGoesOn() {
+    return !m_bChanged && !m_bQuitting && !m_host.IsClosing();
+}
+
+void CRefreshScheduler::HandleInputDuringWalk() {
+    // Input is taken in its order, so that Shift or Alt is down when the
+    // key after it is translated. A key for the rows waits for this walk's
+    // rows, and the user's input behind it waits behind it; what ends the
+    // dialog, painting, timers and programs' messages never wait. Every
+    // look also runs what other threads sent meanwhile (a program setting
+    // the name, a screen reader pressing Cancel). A window that never
+    // validates its paint must not hold the walk.
+    for (int n = 0; n < kMostPerLook && WalkGoesOn(); ++n) {
+        const EInput input = m_host.NextInput();
+        if (input == EInput::kNone)
+            return;
+        if (input == EInput::kQuit) {
+            m_bQuitting = true;
+            return;
+        }
+        const bool bHold = input == EInput::kRowKey || (m_nHeld > 0 && input == EInput::kUser);
+        m_nHeld += bHold ? 1 : 0;
+        m_host.TakeInput(bHold);
+    }
+}
+
+void CRefreshScheduler::HandleHeldInput() {
+    // In their order, each after the refresh the one before it caused: a
+    // key kept for the rows may start a refresh, which keeps new input
+    // behind the rest.
+    if (m_bReplaying)
+        return;
+    m_bReplaying = true;
+    while (m_nHeld > 0 && !m_host.IsClosing() && !m_bQuitting) {
+        --m_nHeld;
+        if (!m_host.HandleHeldInput())
+            m_nHeld = 0;
+    }
+    m_bReplaying = false;
+}

@@ -1,0 +1,121 @@
+// When the "Lookup" dialog refreshes, and what the input that arrives
+// meanwhile does. Every route by which the choice changes (keys, a
+// program's text, a pick in a selector), every way the user confirms or
+// leaves, and the timer of a deferred refresh report here as events; the
+// scheduler decides whether a refresh runs now, waits, stops or runs again,
+// and, between two storage calls of a walk, which waiting input is handled
+// at once and which waits for the walk's rows. It knows no window: the
+// dialog answers through CRefreshHost, and a test can script both.
+#ifndef REFRESH_SCHEDULER_H
+#define REFRESH_SCHEDULER_H
+
+#include "store_query.h"
+
+#include <cstdint>
+
+// What the first message waiting in the dialog's queue is, for a walk.
+enum class EInput {
+    kNone,   // nothing waits
+    kQuit,   // the thread is told to quit: left for the modal loop
+    kRowKey, // Up, Down, Page Up or Page Down for the item name field: acts on the rows
+    kEnds,   // ends the dialog: Escape, Alt+F4, Cancel clicked, the close box
+    kUser,   // any other key or mouse input
+    kOther,  // painting, timers, programs' posted messages
+};
+
+// How the choice changed.
+enum class EChange {
+    kName,           // the item name's text, by any route
+    kPick,           // a selector's entry, picked with its list closed
+    kPickInOpenList, // the same while its list is still open
+};
+
+class CRefreshHost {
+  public:
+    // Input
+    virtual EInput NextInput() = 0;
+    // Takes the message NextInput classified from the queue: handles it as
+    // the modal loop would, or keeps it behind those kept (bHold).
+    virtual void TakeInput(bool bHold) = 0;
+    // Handles the oldest kept message; false when none is kept.
+    virtual bool HandleHeldInput() = 0;
+    // Keys or characters for the dialog wait, kept or in the queue.
+    virtual bool TypedKeysWaiting() = 0;
+    // The timer whose expiry reaches CRefreshScheduler::TimerFired; it
+    // expires only once no input waits.
+    virtual void SetRefreshTimer(bool bSet) = 0;
+    // The dialog ends, or is gone.
+    virtual bool IsClosing() = 0;
+    // Milliseconds, from any origin.
+    virtual uint32_t Now() = 0;
+
+    // The refresh's steps
+    // The first fill's own: the item types, and the caller's pattern in the
+    // name field unless bPattern is false (a text arrived before).
+    virtual void ShowPatternAndTypes(bool bPattern) = 0;
+    // The choice in the controls, with the pattern as the walk takes it.
+    virtual SLookupChoice ReadChoice() = 0;
+    virtual void ShowRowsRead(int nRows) = 0;
+    // A complete walk's result, its rows handed over; bAnnounce for a
+    // refresh from the controls.
+    virtual void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
+                             bool bAnnounce) = 0;
+    // A walk stopped for a change: the last listing stays.
+    virtual void ShowStoppedWalk() = 0;
+
+  protected:
+    ~CRefreshHost() = default;
+};
+
+class CRefreshScheduler {
+  public:
+    explicit CRefreshScheduler(CRefreshHost& host) : m_host(host) {}
+    CRefreshScheduler(const CRefreshScheduler&) = delete;
+    CRefreshScheduler& operator=(const CRefreshScheduler&) = delete;
+
+    // Attributes
+    // The last complete listing: the rows on the screen and their choice.
+    const SLookupListing& GetListing() const { return m_query.GetListing(); }
+    bool HasListing() const { return m_bListed; }
+
+    // Events
+    // The dialog is on the screen: fills the selectors, the types and the
+    // list, once, whatever arrived before.
+    void FirstFill();
+    void Changed(EChange change);
+    void TimerFired();
+    // A key that moves through the rows, before the list takes it: it acts
+    // on the rows of the name typed before it.
+    void BeforeRowKey();
+    // OK, Enter or a double-click: the rows on the screen are confirmed, and
+    // no deferred refresh runs.
+    void Confirm() { CancelDeferred(); }
+
+    enum { kLookMs = 25, kMostPerLook = 200 };
+
+  private:
+    class CWalkWatch;
+
+    void Refresh(bool bFirstFill);
+    void Defer();
+    void CancelDeferred();
+    bool WalkGoesOn();
+    void HandleInputDuringWalk();
+    void HandleHeldInput();
+
+    CRefreshHost& m_host;
+    CStoreQuery m_query;
+    bool m_bFillStarted = false;
+    bool m_bNameBeforeFill = false; // the name changed before the first fill
+    bool m_bListed = false;
+    bool m_bDeferred = false;
+    bool m_bRefreshing = false;
+    bool m_bWalking = false;
+    bool m_bChanged = false;  // during a walk
+    bool m_bQuitting = false; // WM_QUIT waits for the modal loop
+    bool m_bReplaying = false;
+    int m_nHeld = 0; // messages the host keeps for a walk's rows
+    uint32_t m_lastLook = 0;
+};
+
+#endif
