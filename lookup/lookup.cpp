@@ -129,7 +129,9 @@ BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
     if (!CItemList::IsRowKey(nChar) || ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0)
         return FALSE;
     m_scheduler.BeforeRowKey();
-    return m_list.TakeRowKey(nChar);
+    const bool bTaken = m_list.TakeRowKey(nChar);
+    m_scheduler.AfterRowKey();
+    return bTaken;
 }
 
 void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {

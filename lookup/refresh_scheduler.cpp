@@ -64,8 +64,11 @@ void CRefreshScheduler::TimerFired() {
 }
 
 void CRefreshScheduler::BeforeRowKey() {
-    if (m_bDeferred && !m_bRefreshing)
-        Refresh(false);
+    if (!m_bDeferred || m_bRefreshing)
+        return;
+    m_bRowKeyWaits = true;
+    Refresh(false);
+    m_bRowKeyWaits = false;
 }
 
 void CRefreshScheduler::Defer() {
@@ -105,7 +108,7 @@ void CRefreshScheduler::Refresh(bool bFirstFill) {
         Defer();
     }
     m_bRefreshing = false;
-    if (result == CStoreQuery::kComplete)
+    if (result == CStoreQuery::kComplete && !m_bRowKeyWaits)
         HandleHeldInput();
 }
 
@@ -129,7 +132,8 @@ void CRefreshScheduler::HandleInputDuringWalk() {
             m_bQuitting = true;
             return;
         }
-        const bool bHold = input == EInput::kRowKey || (m_nHeld > 0 && input == EInput::kUser);
+        const bool bHolding = m_nHeld > 0 || m_bRowKeyWaits;
+        const bool bHold = input == EInput::kRowKey || (bHolding && input == EInput::kUser);
         m_nHeld += bHold ? 1 : 0;
         m_host.TakeInput(bHold);
     }

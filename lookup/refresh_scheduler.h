@@ -84,9 +84,11 @@ class CRefreshScheduler {
     void FirstFill();
     void Changed(EChange change);
     void TimerFired();
-    // A key that moves through the rows, before the list takes it: it acts
-    // on the rows of the name typed before it.
+    // A key that moves through the rows, before and after the list takes
+    // it: it acts on the rows of the name typed before it, and the input
+    // behind it waits until it has.
     void BeforeRowKey();
+    void AfterRowKey() { HandleHeldInput(); }
     // OK, Enter or a double-click: the rows on the screen are confirmed, and
     // no deferred refresh runs.
     void Confirm() { CancelDeferred(); }
@@ -114,6 +116,7 @@ class CRefreshScheduler {
     bool m_bChanged = false;  // during a walk
     bool m_bQuitting = false; // WM_QUIT waits for the modal loop
     bool m_bReplaying = false;
+    bool m_bRowKeyWaits = false; // for the refresh it started
     int m_nHeld = 0; // messages the host keeps for a walk's rows
     uint32_t m_lastLook = 0;
 };

@@ -196,7 +196,8 @@ class CScriptedDialog : public CRefreshHost {
     uint32_t Now() override { return static_cast<uint32_t>(fake_call_count()) * 30; }
     void ShowPatternAndTypes(bool bPattern) override {
         if (bPattern)
-            m_name = CStoreQuery::PatternToWalk(m_name.c_str()).GetString();
+            m_name = "*"; // the caller's pattern is ""
+
         m_types = CStoreQuery::ListTypes();
         for (STypeEntry& type : m_types)
             type.name = "????"; // as a code page that cannot show them would
@@ -238,7 +239,7 @@ class CScriptedDialog : public CRefreshHost {
         case kDown:
             m_scheduler.BeforeRowKey();
             m_selected = std::min(m_selected + 1, static_cast<int>(m_rows.size()) - 1);
-            return;
+            return m_scheduler.AfterRowKey();
         case kClick:
             m_selected = std::stoi(step.text);
             return;
@@ -311,6 +312,9 @@ TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
         {"Down and Enter during a walk wait for its rows", "PATTERNS",
          {{kType, 12, "X"}, {kDown, 13}, {kEnter, 13}},
          {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"}, 14, 1, {"X1"}, "PATTERNS"},
+        {"Down runs the refresh a typed key deferred; Enter waits for its rows", "PATTERNS",
+         {{kType, 5, "X"}, {kDown, 5}, {kEnter, 5}}, {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"},
+         7, 1, {"X1"}, "PATTERNS"},
         {"Down, then Escape: Escape does not wait behind Down", "PATTERNS",
          {{kType, 12, "M"}, {kDown, 14}, {kEscape, 14}},
          {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"}, 14, 0, {}, "PATTERNS"},
