@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-typedef unsigned int UINT_ID;
-
 class CException {
   public:
     virtual ~CException() = default;

@@ -8,7 +8,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <array>
 #include <cassert>
 #include <exception>
 
@@ -159,6 +158,7 @@ struct AFX_MSGMAP {
 #define ON_MESSAGE(message, memberFxn) AFX_ENTRY(message, 0, 0, 0, AfxMessageThunk, memberFxn)
 #define ON_WM_DPICHANGED()                                                                         \
     AFX_ENTRY(WM_DPICHANGED, AFX_THEN_DEFAULT, 0, 0, AfxDpiChangedThunk, OnDpiChanged)
+#define ON_WM_DESTROY() AFX_ENTRY(WM_DESTROY, AFX_THEN_DEFAULT, 0, 0, AfxMessageThunk, OnDestroy)
 #define ON_WM_TIMER() AFX_ENTRY(WM_TIMER, 0, 0, 0, AfxMessageThunk, OnTimer)
 #define ON_CHILD_MESSAGE(message, id, memberFxn)                                                   \
     AFX_ENTRY(message, AFX_CHILD_MESSAGE, id, id, AfxMessageThunk, memberFxn)
@@ -286,7 +286,7 @@ class CDialog : public CWnd {
     // on the screen's work area when there is none, in front.
     virtual INT_PTR DoModal();
 
-    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    void UpdateData(BOOL bSaveAndValidate = TRUE);
     // The run ends once the message being handled is: code that goes on
     // handling others meanwhile (a long walk) asks IsEnding.
     void EndDialog(int nResult) {
@@ -356,10 +356,6 @@ class CComboBox : public CWnd {
     }
     int SetCurSel(int nSelect) {
         return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect)));
-    }
-    int SelectString(int nStartAfter, const char* lpszString) {
-        return static_cast<int>(SendMessage(CB_SELECTSTRING, static_cast<WPARAM>(nStartAfter),
-                                            reinterpret_cast<LPARAM>(lpszString)));
     }
 };
 
@@ -435,27 +431,6 @@ class CListCtrl : public CWnd {
     // Row nItem selected, focused and scrolled into view, and no other row
     // selected.
     void SelectOnly(int nItem);
-
-    // Holds the list's drawing while its rows are replaced, from before the
-    // old ones go until the new ones are counted; the list is painted once
-    // when the scope ends, scrolled to its first row.
-    class CRefillWithoutFlicker {
-      public:
-        explicit CRefillWithoutFlicker(CListCtrl& list);
-        ~CRefillWithoutFlicker();
-        CRefillWithoutFlicker(const CRefillWithoutFlicker&) = delete;
-        CRefillWithoutFlicker& operator=(const CRefillWithoutFlicker&) = delete;
-
-      private:
-        // Range, page and position of each scroll bar, and which show.
-        typedef std::array<int, 9> Bars;
-        static Bars ScrollBars(const CWnd& wnd);
-
-        CListCtrl& m_list;
-        const Bars m_bars;
-        const bool m_bShown;
-        const bool m_bPainted; // nothing of the list waited to be painted before
-    };
 };
 
 // An image list that owns its handle: whatever holds it (a toolbar is given

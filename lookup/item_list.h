@@ -41,16 +41,4 @@ class CItemList : public CListCtrl {
     CItemRows m_rows;
 };
 
-// The count of listed items beside the list.
-class CItemCount : public CStatic {
-  public:
-    void ShowNumber(int nCount);
-    // The rows a long walk has read so far, every kProgressMs.
-    void ShowRowsRead(int nRows);
-    enum { kProgressMs = 200 };
-
-  private:
-    DWORD m_lastShown = 0;
-};
-
 #endif

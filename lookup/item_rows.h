@@ -1,5 +1,5 @@
-// The rows of the Lookup dialog's item list, kept by the dialog instead of
-// the list view: the list is virtual and asks for a cell's text only when
+// The rows of the Lookup dialog's item list, kept by the list's own class
+// (CItemList) instead of the list view: the list is virtual and asks for a cell's text only when
 // it paints that cell or another program reads it, so a walk of 100,000
 // items costs the walk and a few bytes per row, not 100,000 stored rows.
 #ifndef ITEM_ROWS_H
@@ -25,7 +25,6 @@ class CItemRows {
     // or is pszText, ignoring case, wrapping to the top when bWrap; -1 when
     // none is.
     int Find(const char* pszText, int nStart, bool bPartial, bool bWrap) const;
-    static size_t BytesPerRow() { return sizeof(SItemRow); }
 
     // Operations
     void Assign(std::vector<SItemRow>&& rows) { m_rows = std::move(rows); }

@@ -87,6 +87,7 @@ ON_NOTIFY_FOR(LVN_ODFINDITEMW, IDC_ITEM_LIST, m_list, OnFindItem)
 ON_NOTIFY_FOR(NM_CUSTOMDRAW, IDC_ITEM_LIST, m_list, OnCustomDraw)
 ON_NOTIFY_RANGE(TTN_GETDISPINFOA, 0, 0xFFFFFFFF, OnToolTipText) // a command id, or a window
 ON_WM_TIMER()
+ON_WM_DESTROY()
 ON_MESSAGE(CLookup::WM_FIRST_FILL, OnFirstFill)
 ON_WM_DPICHANGED()
 ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
@@ -106,6 +107,12 @@ LRESULT CLookup::OnFirstFill(WPARAM, LPARAM) {
     ShowWindow(SW_SHOWNORMAL);
     RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     m_scheduler.FirstFill();
+    return 0;
+}
+
+LRESULT CLookup::OnDestroy(WPARAM, LPARAM) {
+    m_screenReader.Clear();
+    m_held.clear();
     return 0;
 }
 

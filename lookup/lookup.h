@@ -4,6 +4,7 @@
 #define LOOKUP_H
 
 #include "afxwin.h"
+#include "item_count.h"
 #include "item_list.h"
 #include "resource.h"
 #include "screen_reader.h"
@@ -62,6 +63,8 @@ class CLookup : public CDialog, private CRefreshHost {
     void OnDpiChanged(UINT nDpi, const RECT& suggested);
     // The colour scheme changed.
     LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
+    // Gives back what is kept for the windows while they exist.
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 
   private:
     class CWalkWatch;

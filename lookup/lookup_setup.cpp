@@ -145,9 +145,10 @@ LRESULT CLookup::OnSysColorChange(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// The view's style rule, whatever the view before: details loses
-// LVS_SMALLICON and gains LVS_REPORT, list gains both bits (LVS_LIST);
-// every other style bit stays.
+// The view is the style's two low bits (LVS_TYPEMASK), and the rule relies
+// on their values: LVS_ICON 0, LVS_REPORT 1, LVS_SMALLICON 2, LVS_LIST 3.
+// Taking away bit 2 and adding bit 1 leaves 1, details, from any view;
+// adding both bits leaves 3, list. Every other style bit stays.
 void CLookup::OnSetDetails() {
     m_list.ModifyViewStyle(LVS_SMALLICON, LVS_REPORT);
 }

@@ -1,10 +1,10 @@
 #include "toolbar_images.h"
 
+#include "colour_contrast.h"
 #include "dpi.h"
 #include "resource.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace {
@@ -67,16 +67,6 @@ HBITMAP MakeBitmap(const Pixels& pixels) {
     for (COLORREF c : pixels.colours)
         *out++ = static_cast<DWORD>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
     return hBitmap;
-}
-
-// Relative luminance, 0 for black to 1 for white, as WCAG weighs it.
-double Luminance(COLORREF c) {
-    auto linear = [](BYTE value) {
-        const double v = value / 255.0;
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) +
-           0.0722 * linear(GetBValue(c));
 }
 
 // The colours a toolbar gives the standard ones of a bitmap it loads
@@ -205,7 +195,3 @@ bool ViewImagesNeedSchemeColours(HINSTANCE hResources) {
     return !pixels.colours.empty() && NeedsSchemeColours(pixels);
 }
 
-double ColourContrast(COLORREF a, COLORREF b) {
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}

@@ -24,9 +24,6 @@ bool CreateViewImages(CImageList& images, HINSTANCE hResources, UINT dpi,
 // each image's four.
 bool ViewImagesNeedSchemeColours(HINSTANCE hResources);
 
-// The contrast of two colours, from 1 : 1 to 21 : 1 (WCAG's ratio).
-double ColourContrast(COLORREF a, COLORREF b);
-
 // The size of a button that holds one of those images, at dpi.
 SIZE ViewButtonSize(UINT dpi);
 

@@ -54,59 +54,6 @@ void CListCtrl::SelectOnly(int nItem) {
     EnsureVisible(nItem, FALSE);
 }
 
-// Drawing, Wine's list view lays out its scroll bars and header for the
-// emptied list and again for the filled one, hiding and showing the bars
-// and drawing them at every step: a fixed cost per refill of several walks
-// of a thousand items. Its own suspension (it keeps WM_SETREDRAW to itself)
-// leaves one layout, for the new count; the system's keeps that one off the
-// screen. The list is painted once afterwards, its frame only when a scroll
-// bar changed. The first rows show, as after every row was removed with
-// drawing on.
-CListCtrl::CRefillWithoutFlicker::CRefillWithoutFlicker(CListCtrl& list)
-    : m_list(list), m_bars(ScrollBars(list)), m_bShown((list.GetStyle() & WS_VISIBLE) != 0),
-      m_bPainted(!::GetUpdateRect(list.m_hWnd, nullptr, FALSE)) {
-    m_list.SetRedraw(FALSE);
-    if (m_bShown)
-        m_list.DefWindowProc(WM_SETREDRAW, FALSE, 0);
-}
-
-CListCtrl::CRefillWithoutFlicker::~CRefillWithoutFlicker() {
-    const bool details = (m_list.GetStyle() & LVS_TYPEMASK) == LVS_REPORT;
-    m_list.SetScrollPos(details ? SB_VERT : SB_HORZ, 0, FALSE);
-    m_list.SetRedraw(TRUE);
-    if (!m_bShown)
-        return;
-    m_list.DefWindowProc(WM_SETREDRAW, TRUE, 0);
-    UINT flags = RDW_INVALIDATE | RDW_ERASE;
-    if (ScrollBars(m_list) != m_bars)
-        flags |= RDW_FRAME | RDW_ALLCHILDREN;
-    // Wine marks the frame for painting at every change of style, the
-    // system's suspension and its end included, and the frame's painting
-    // makes the list's dearer too: several milliseconds a refill. A frame
-    // painted before the refill, with its bars as they were, still shows
-    // what it would paint.
-    else if (m_bPainted)
-        m_list.RedrawWindow(nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_NOCHILDREN);
-    m_list.RedrawWindow(nullptr, nullptr, flags);
-}
-
-CListCtrl::CRefillWithoutFlicker::Bars
-CListCtrl::CRefillWithoutFlicker::ScrollBars(const CWnd& wnd) {
-    SCROLLINFO h = {sizeof h, SIF_ALL, 0, 0, 0, 0, 0};
-    SCROLLINFO v = h;
-    wnd.GetScrollInfo(SB_HORZ, &h);
-    wnd.GetScrollInfo(SB_VERT, &v);
-    return {h.nMin,
-            h.nMax,
-            static_cast<int>(h.nPage),
-            h.nPos,
-            v.nMin,
-            v.nMax,
-            static_cast<int>(v.nPage),
-            v.nPos,
-            static_cast<int>(wnd.GetStyle() & (WS_HSCROLL | WS_VSCROLL))};
-}
-
 BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask) {
     LVITEMA item = {};
     item.state = nState;

@@ -170,11 +170,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-BOOL CDialog::UpdateData(BOOL) {
-    // The exchange only binds controls: it moves no value either way.
+void CDialog::UpdateData(BOOL) {
+    // The exchange only binds controls: it moves no value either way, and
+    // nothing in it can fail.
     CDataExchange dx(this);
     DoDataExchange(&dx);
-    return TRUE;
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -184,8 +184,7 @@ BOOL CDialog::OnInitDialog() {
 }
 
 void CDialog::OnOK() {
-    if (!UpdateData(TRUE))
-        return;
+    UpdateData(TRUE);
     EndDialog(IDOK);
 }
 

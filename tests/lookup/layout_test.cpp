@@ -2,6 +2,7 @@
 // toolbar, tooltips, columns, focus.
 #include "lookup_fixture.h"
 
+#include "colour_contrast.h"
 #include "toolbar_images.h"
 
 #include <cstdint>
