@@ -9,6 +9,8 @@
 // TEXT into the item name field, selects the first item listed and presses
 // OK. It prints "dialog ready x y cx cy" (the dialog's screen rectangle)
 // first and waits --hold milliseconds, so a script can take a picture.
+// Without it, once rows are listed, it prints "dialog shown: row 3 NAME at
+// X Y, Cancel at X Y" (screen points), for a script that clicks them.
 //
 // Exit status: 0 an item was chosen, 1 the dialog was cancelled or nothing
 // was chosen, 2 bad arguments, 3 the dialog could not be driven in time.
@@ -21,6 +23,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -125,6 +128,35 @@ void Play(const LookupWindow& w, const Options& o) {
     w.Command(count > 0 ? IDOK : IDCANCEL);
 }
 
+// A script's mouse goes through the X server, which knows nothing of the
+// dialog's controls: it is told where they are. Waits at most timeoutMs
+// for the first rows; answers the time it waited.
+DWORD ShowWhereToClick(const LookupWindow& w, DWORD timeoutMs) {
+    HWND hList = w.Item(IDC_ITEM_LIST);
+    const DWORD start = GetTickCount();
+    while (w.Send(hList, LVM_GETITEMCOUNT) < 3) {
+        if (GetTickCount() - start >= timeoutMs || !w.IsOpen())
+            return std::min(GetTickCount() - start, timeoutMs);
+        Sleep(50);
+    }
+    RECT row = {};
+    row.left = LVIR_LABEL;
+    w.Send(hList, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+    MapWindowPoints(hList, nullptr, reinterpret_cast<POINT*>(&row), 2);
+    char name[64] = "";
+    LVITEMA item = {};
+    item.pszText = name;
+    item.cchTextMax = sizeof name;
+    w.Send(hList, LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&item));
+    RECT cancel;
+    GetWindowRect(w.Item(IDCANCEL), &cancel);
+    std::printf("dialog shown: row 3 %s at %ld %ld, Cancel at %ld %ld\n", name,
+                (row.left + row.right) / 2, (row.top + row.bottom) / 2,
+                (cancel.left + cancel.right) / 2, (cancel.top + cancel.bottom) / 2);
+    std::fflush(stdout);
+    return std::min(GetTickCount() - start, timeoutMs);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -163,7 +195,7 @@ int main(int argc, char** argv) {
             const LookupWindow w(hDlg);
             if (o.autoDrive)
                 Play(w, o);
-            else if (!w.WaitClosed(o.timeoutMs))
+            else if (!w.WaitClosed(o.timeoutMs - ShowWhereToClick(w, o.timeoutMs)))
                 std::fprintf(stderr, "lookup-demo: dialog still open after %lu s, cancelling it\n",
                              o.timeoutMs / 1000);
         },
