@@ -117,7 +117,7 @@ class CRefreshScheduler {
     bool m_bQuitting = false; // WM_QUIT waits for the modal loop
     bool m_bReplaying = false;
     bool m_bRowKeyWaits = false; // for the refresh it started
-    int m_nHeld = 0; // messages the host keeps for a walk's rows
+    int m_nHeld = 0;             // messages the host keeps for a walk's rows
     uint32_t m_lastLook = 0;
 };
 

@@ -194,4 +194,3 @@ bool ViewImagesNeedSchemeColours(HINSTANCE hResources) {
     const Pixels pixels = ReadBitmap(hResources, IDB_VIEW_BUTTONS);
     return !pixels.colours.empty() && NeedsSchemeColours(pixels);
 }
-

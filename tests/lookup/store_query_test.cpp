@@ -102,10 +102,12 @@ TEST_F(StoreQuery, PatternRuleAndWhatTheItemWalkIsNeverAskedFor) {
     // 23 characters with the "*" are walked; 24 never reach the store, nor
     // does a walk for an area that is not listed.
     CStopAt never;
-    EXPECT_EQ(m_query.Run(Choice("PATTERNS", std::string(22, 'A').c_str()), never), CStoreQuery::kComplete);
+    EXPECT_EQ(m_query.Run(Choice("PATTERNS", std::string(22, 'A').c_str()), never),
+              CStoreQuery::kComplete);
     EXPECT_EQ(fake_count_calls("data"), 1);
     Store();
-    EXPECT_EQ(m_query.Run(Choice("PATTERNS", std::string(23, 'A').c_str()), never), CStoreQuery::kComplete);
+    EXPECT_EQ(m_query.Run(Choice("PATTERNS", std::string(23, 'A').c_str()), never),
+              CStoreQuery::kComplete);
     EXPECT_EQ(m_query.Run(Choice("NONE", "A"), never), CStoreQuery::kComplete);
     EXPECT_EQ(fake_count_calls("data"), 0) << Listing(FakeCalls());
     EXPECT_EQ(m_query.GetListing().areas.size(), 2u) << "the rest still lists";
@@ -212,8 +214,7 @@ class CScriptedDialog : public CRefreshHost {
                 LF_LOCAL_DRIVES};
     }
     void ShowRowsRead(int) override {}
-    void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
-                     bool) override {
+    void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, bool) override {
         const int area = CStoreQuery::NameOfChoice(listing.areas, m_area.c_str());
         m_area = area < 0 ? "" : listing.areas[static_cast<size_t>(area)].GetString();
         m_rows = Strings(rows);
@@ -306,36 +307,86 @@ TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
     };
     const Texts all = {"M0", "M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8", "M9", "X1"};
     const SCase cases[] = {
-        {"a row clicked during a walk, then Enter: the row picked", "PATTERNS",
+        {"a row clicked during a walk, then Enter: the row picked",
+         "PATTERNS",
          {{kType, 12, "M"}, {kClick, 14, "2"}, {kEnter, 14}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"}, 14, 1, {"M2"}, "PATTERNS"},
-        {"Down and Enter during a walk wait for its rows", "PATTERNS",
-         {{kType, 12, "X"}, {kDown, 13}, {kEnter, 13}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"}, 14, 1, {"X1"}, "PATTERNS"},
-        {"Down runs the refresh a typed key deferred; Enter waits for its rows", "PATTERNS",
-         {{kType, 5, "X"}, {kDown, 5}, {kEnter, 5}}, {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"},
-         7, 1, {"X1"}, "PATTERNS"},
-        {"Down, then Escape: Escape does not wait behind Down", "PATTERNS",
-         {{kType, 12, "M"}, {kDown, 14}, {kEscape, 14}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"}, 14, 0, {}, "PATTERNS"},
-        {"a text sent before the first fill is the text walked", "PATTERNS",
-         {{kSend, -1, "M1"}}, {"data 9 C:PATTERNS M1*"}, 2, -1, {"M1"}, "PATTERNS"},
-        {"a nested walk during a walk: the walk runs again, whole", "PATTERNS",
-         {{kNested, 5}}, {"data 9 C:PATTERNS *", "data 9 C:DATA *", "data 9 C:PATTERNS *"}, 19,
-         -1, all, "PATTERNS"},
-        {"a pick with its list open: walked once the list has closed", "PATTERNS",
-         {{kPickOpen, 12, "DATA"}}, {"data 9 C:PATTERNS *", "data 9 C:DATA *"}, 14, -1, {"D1"},
-         "DATA"},
-        {"a program's text and keys during a walk: one walk for the last", "PATTERNS",
-         {{kType, 12, "M"}, {kSend, 14, "M1"}, {kType, 14, "2"}, {kType, 14, "X"}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*", "data 9 C:PATTERNS M12X*"}, 15, -1, {},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"},
+         14,
+         1,
+         {"M2"},
          "PATTERNS"},
-        {"Enter during a walk confirms the rows shown, with their area", "PATTERNS",
-         {{kPickOpen, 12, "DATA"}, {kPickOpen, 14, "PATTERNS"}, {kClick, 16, "0"}, {kEnter, 16}},
-         {"data 9 C:PATTERNS *", "data 9 C:DATA *", "data 9 C:PATTERNS *"}, 16, 1, {"D1"},
+        {"Down and Enter during a walk wait for its rows",
+         "PATTERNS",
+         {{kType, 12, "X"}, {kDown, 13}, {kEnter, 13}},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"},
+         14,
+         1,
+         {"X1"},
+         "PATTERNS"},
+        {"Down runs the refresh a typed key deferred; Enter waits for its rows",
+         "PATTERNS",
+         {{kType, 5, "X"}, {kDown, 5}, {kEnter, 5}},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"},
+         7,
+         1,
+         {"X1"},
+         "PATTERNS"},
+        {"Down, then Escape: Escape does not wait behind Down",
+         "PATTERNS",
+         {{kType, 12, "M"}, {kDown, 14}, {kEscape, 14}},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"},
+         14,
+         0,
+         {},
+         "PATTERNS"},
+        {"a text sent before the first fill is the text walked",
+         "PATTERNS",
+         {{kSend, -1, "M1"}},
+         {"data 9 C:PATTERNS M1*"},
+         2,
+         -1,
+         {"M1"},
+         "PATTERNS"},
+        {"a nested walk during a walk: the walk runs again, whole",
+         "PATTERNS",
+         {{kNested, 5}},
+         {"data 9 C:PATTERNS *", "data 9 C:DATA *", "data 9 C:PATTERNS *"},
+         19,
+         -1,
+         all,
+         "PATTERNS"},
+        {"a pick with its list open: walked once the list has closed",
+         "PATTERNS",
+         {{kPickOpen, 12, "DATA"}},
+         {"data 9 C:PATTERNS *", "data 9 C:DATA *"},
+         14,
+         -1,
+         {"D1"},
          "DATA"},
-        {"areas that differ only in case, types that read alike", "data",
-         {{kType, 2, "d"}}, {"data 9 C:data *", "data 9 C:data d*"}, 4, -1, {"d2"}, "data"},
+        {"a program's text and keys during a walk: one walk for the last",
+         "PATTERNS",
+         {{kType, 12, "M"}, {kSend, 14, "M1"}, {kType, 14, "2"}, {kType, 14, "X"}},
+         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*", "data 9 C:PATTERNS M12X*"},
+         15,
+         -1,
+         {},
+         "PATTERNS"},
+        {"Enter during a walk confirms the rows shown, with their area",
+         "PATTERNS",
+         {{kPickOpen, 12, "DATA"}, {kPickOpen, 14, "PATTERNS"}, {kClick, 16, "0"}, {kEnter, 16}},
+         {"data 9 C:PATTERNS *", "data 9 C:DATA *", "data 9 C:PATTERNS *"},
+         16,
+         1,
+         {"D1"},
+         "DATA"},
+        {"areas that differ only in case, types that read alike",
+         "data",
+         {{kType, 2, "d"}},
+         {"data 9 C:data *", "data 9 C:data d*"},
+         4,
+         -1,
+         {"d2"},
+         "data"},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
