@@ -128,18 +128,19 @@ namespace {
 // when negative), in its order, and does to the controls what the window's
 // would. Every storage call takes 30 ms, so every call of a walk looks.
 enum EStep { kType, kSend, kDown, kClick, kEnter, kEscape, kPickOpen, kNested };
+const EInput kKind[] = {EInput::kUser, EInput::kOther, EInput::kRowKey, EInput::kUser,
+                        EInput::kUser, EInput::kEnds,  EInput::kOther,  EInput::kOther};
 struct SStep {
     EStep what;
     int at;
     std::string text = "";
 };
 
-class CScriptedDialog : public CRefreshHost {
-  public:
-    CScriptedDialog(const char* area, std::vector<SStep> steps)
+struct CScriptedDialog : CRefreshHost {
+    CScriptedDialog(const char* area, const std::vector<SStep>& steps)
         : m_area(area), m_queue(steps.begin(), steps.end()) {}
 
-    // Runs the dialog as the modal loop would, until it ends or nothing is left.
+    // As the modal loop would, until the dialog ends or nothing is left.
     void Run() {
         while (!m_queue.empty() && m_queue.front().at < 0)
             TakeInput(false);
@@ -157,28 +158,13 @@ class CScriptedDialog : public CRefreshHost {
     }
 
     EInput NextInput() override {
-        if (m_queue.empty() || m_queue.front().at > fake_count_calls("data"))
-            return EInput::kNone;
-        switch (m_queue.front().what) {
-        case kDown:
-            return EInput::kRowKey;
-        case kEscape:
-            return EInput::kEnds;
-        case kType:
-        case kClick:
-        case kEnter:
-            return EInput::kUser;
-        default:
-            return EInput::kOther;
-        }
+        const bool bReady = !m_queue.empty() && m_queue.front().at <= fake_count_calls("data");
+        return bReady ? kKind[m_queue.front().what] : EInput::kNone;
     }
     void TakeInput(bool bHold) override {
         const SStep step = m_queue.front();
         m_queue.pop_front();
-        if (bHold)
-            m_held.push_back(step);
-        else
-            Handle(step);
+        bHold ? m_held.push_back(step) : Handle(step);
     }
     bool HandleHeldInput() override {
         if (m_held.empty())
@@ -188,29 +174,21 @@ class CScriptedDialog : public CRefreshHost {
         Handle(step);
         return true;
     }
-    bool TypedKeysWaiting() override {
-        const bool bQueued = !m_queue.empty() && m_queue.front().what == kType &&
-                             m_queue.front().at <= fake_count_calls("data");
-        return !m_held.empty() || bQueued;
-    }
+    bool TypedKeysWaiting() override { return !m_held.empty() || NextInput() == EInput::kUser; }
     void SetRefreshTimer(bool bSet) override { m_bTimer = bSet; }
     bool IsClosing() override { return m_bEnding; }
     uint32_t Now() override { return static_cast<uint32_t>(fake_call_count()) * 30; }
     void ShowPatternAndTypes(bool bPattern) override {
-        if (bPattern)
-            m_name = "*"; // the caller's pattern is ""
-
+        m_name = bPattern ? "*" : m_name; // the caller's pattern is ""
         m_types = CStoreQuery::ListTypes();
         for (STypeEntry& type : m_types)
             type.name = "????"; // as a code page that cannot show them would
-        m_typeShown = CStoreQuery::TypeOfChoice(m_types, m_type);
+        m_typeShown = CStoreQuery::TypeOfChoice(m_types, 9);
     }
     SLookupChoice ReadChoice() override {
-        if (m_bListOpen)
-            m_log.push_back("walk with a list open");
-        if (m_typeShown >= 0)
-            m_type = m_types[static_cast<size_t>(m_typeShown)].code;
-        return {"C:", m_area.c_str(), m_type, CStoreQuery::PatternToWalk(m_name.c_str()),
+        EXPECT_FALSE(m_bListOpen) << "walked with a selector's list open";
+        const int type = m_typeShown < 0 ? -1 : m_types[static_cast<size_t>(m_typeShown)].code;
+        return {"C:", m_area.c_str(), type, CStoreQuery::PatternToWalk(m_name.c_str()),
                 LF_LOCAL_DRIVES};
     }
     void ShowRowsRead(int) override {}
@@ -222,37 +200,30 @@ class CScriptedDialog : public CRefreshHost {
     }
     void ShowStoppedWalk() override {}
 
-    std::string m_area;
-    int m_type = 9;
-    std::string m_name;
-    int m_answer = -1;
-    Texts m_chosen, m_rows, m_log;
-    std::string m_chosenArea;
-
-  private:
     void Handle(const SStep& step) {
+        auto rows = [&] { return static_cast<int>(m_rows.size()); };
         switch (step.what) {
-        case kType:
+        case kType: // typed over the "*" the first fill shows
         case kSend:
-            // Typed over the "*" the first fill shows.
             m_name = (step.what == kType && m_name != "*" ? m_name : "") + step.text;
             return m_scheduler.Changed(EChange::kName);
         case kDown:
             m_scheduler.BeforeRowKey();
-            m_selected = std::min(m_selected + 1, static_cast<int>(m_rows.size()) - 1);
+            m_selected = std::min(m_selected + 1, rows() - 1);
             return m_scheduler.AfterRowKey();
         case kClick:
             m_selected = std::stoi(step.text);
             return;
         case kEnter:
             m_scheduler.Confirm();
-            if (m_selected >= 0 && m_selected < static_cast<int>(m_rows.size()))
-                m_chosen = {m_rows[static_cast<size_t>(m_selected)]};
-            m_answer = m_chosen.empty() ? 0 : 1;
-            m_chosenArea = m_scheduler.GetListing().choice.area.GetString();
+            if (m_selected >= 0 && m_selected < rows())
+                m_rows = {m_rows[static_cast<size_t>(m_selected)]};
+            m_answer = m_selected >= 0 ? 1 : 0;
+            m_area = m_scheduler.GetListing().choice.area.GetString();
             m_bEnding = true;
             return;
         case kEscape:
+            m_rows.clear();
             m_answer = 0;
             m_bEnding = true;
             return;
@@ -264,20 +235,19 @@ class CScriptedDialog : public CRefreshHost {
             return;
         case kNested: // the caller's own window walks, or a second Lookup
             for (const char* name = ListFirstItem("C:", "DATA", 9, "*"); name;
-                 name = ListNextItem()) {
-            }
+                 name = ListNextItem())
+                ;
             return;
         }
     }
 
-    CRefreshScheduler m_scheduler{*this};
+    std::string m_area, m_name;
     std::deque<SStep> m_queue, m_held;
     std::vector<STypeEntry> m_types;
-    int m_typeShown = -1;
-    int m_selected = -1;
-    bool m_bTimer = false;
-    bool m_bEnding = false;
-    bool m_bListOpen = false;
+    Texts m_rows; // shown, or confirmed
+    int m_answer = -1, m_typeShown = -1, m_selected = -1;
+    bool m_bTimer = false, m_bEnding = false, m_bListOpen = false;
+    CRefreshScheduler m_scheduler{*this};
 };
 
 // The first call of each item walk.
@@ -285,7 +255,7 @@ Texts ItemWalks() {
     Texts walks;
     for (const std::string& call : FakeCalls())
         if (call.compare(0, 5, "data ") == 0 && call.compare(call.size() - 2, 2, " 0") == 0)
-            walks.push_back(call.substr(0, call.size() - 2));
+            walks.push_back(call.substr(9, call.size() - 11)); // after "data 9 C:"
     return walks;
 }
 
@@ -300,94 +270,42 @@ TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
         const char* area; // the caller's, then the one shown or confirmed
         std::vector<SStep> steps;
         Texts walks;
-        int calls;  // item walk calls in all
-        int answer; // -1: still open
-        Texts rows; // chosen, or shown while open
-        const char* areaAfter;
+        int calls;             // item walk calls in all
+        int answer;            // -1: still open
+        Texts rows;            // chosen, or shown while open
+        const char* areaAfter; // shown, or confirmed
     };
     const Texts all = {"M0", "M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8", "M9", "X1"};
+    // clang-format off
     const SCase cases[] = {
-        {"a row clicked during a walk, then Enter: the row picked",
-         "PATTERNS",
+        {"a row clicked during a walk, then Enter: the row picked", "PATTERNS",
          {{kType, 12, "M"}, {kClick, 14, "2"}, {kEnter, 14}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"},
-         14,
-         1,
-         {"M2"},
-         "PATTERNS"},
-        {"Down and Enter during a walk wait for its rows",
-         "PATTERNS",
+         {"PATTERNS *", "PATTERNS M*"}, 14, 1, {"M2"}, "PATTERNS"},
+        {"Down and Enter during a walk wait for its rows", "PATTERNS",
          {{kType, 12, "X"}, {kDown, 13}, {kEnter, 13}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"},
-         14,
-         1,
-         {"X1"},
-         "PATTERNS"},
-        {"Down runs the refresh a typed key deferred; Enter waits for its rows",
-         "PATTERNS",
+         {"PATTERNS *", "PATTERNS X*"}, 14, 1, {"X1"}, "PATTERNS"},
+        {"Down runs the refresh a typed key deferred; Enter waits for its rows", "PATTERNS",
          {{kType, 5, "X"}, {kDown, 5}, {kEnter, 5}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS X*"},
-         7,
-         1,
-         {"X1"},
-         "PATTERNS"},
-        {"Down, then Escape: Escape does not wait behind Down",
-         "PATTERNS",
+         {"PATTERNS *", "PATTERNS X*"}, 7, 1, {"X1"}, "PATTERNS"},
+        {"Down, then Escape: Escape does not wait behind Down", "PATTERNS",
          {{kType, 12, "M"}, {kDown, 14}, {kEscape, 14}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*"},
-         14,
-         0,
-         {},
-         "PATTERNS"},
-        {"a text sent before the first fill is the text walked",
-         "PATTERNS",
-         {{kSend, -1, "M1"}},
-         {"data 9 C:PATTERNS M1*"},
-         2,
-         -1,
-         {"M1"},
-         "PATTERNS"},
-        {"a nested walk during a walk: the walk runs again, whole",
-         "PATTERNS",
-         {{kNested, 5}},
-         {"data 9 C:PATTERNS *", "data 9 C:DATA *", "data 9 C:PATTERNS *"},
-         19,
-         -1,
-         all,
-         "PATTERNS"},
-        {"a pick with its list open: walked once the list has closed",
-         "PATTERNS",
-         {{kPickOpen, 12, "DATA"}},
-         {"data 9 C:PATTERNS *", "data 9 C:DATA *"},
-         14,
-         -1,
-         {"D1"},
-         "DATA"},
-        {"a program's text and keys during a walk: one walk for the last",
-         "PATTERNS",
+         {"PATTERNS *", "PATTERNS M*"}, 14, 0, {}, "PATTERNS"},
+        {"a text sent before the first fill is the text walked", "PATTERNS",
+         {{kSend, -1, "M1"}}, {"PATTERNS M1*"}, 2, -1, {"M1"}, "PATTERNS"},
+        {"a nested walk during a walk: the walk runs again, whole", "PATTERNS",
+         {{kNested, 5}}, {"PATTERNS *", "DATA *", "PATTERNS *"}, 19, -1, all, "PATTERNS"},
+        {"a pick with its list open: walked once the list has closed", "PATTERNS",
+         {{kPickOpen, 12, "DATA"}}, {"PATTERNS *", "DATA *"}, 14, -1, {"D1"}, "DATA"},
+        {"a program's text and keys during a walk: one walk for the last", "PATTERNS",
          {{kType, 12, "M"}, {kSend, 14, "M1"}, {kType, 14, "2"}, {kType, 14, "X"}},
-         {"data 9 C:PATTERNS *", "data 9 C:PATTERNS M*", "data 9 C:PATTERNS M12X*"},
-         15,
-         -1,
-         {},
-         "PATTERNS"},
-        {"Enter during a walk confirms the rows shown, with their area",
-         "PATTERNS",
+         {"PATTERNS *", "PATTERNS M*", "PATTERNS M12X*"}, 15, -1, {}, "PATTERNS"},
+        {"Enter during a walk confirms the rows shown, with their area", "PATTERNS",
          {{kPickOpen, 12, "DATA"}, {kPickOpen, 14, "PATTERNS"}, {kClick, 16, "0"}, {kEnter, 16}},
-         {"data 9 C:PATTERNS *", "data 9 C:DATA *", "data 9 C:PATTERNS *"},
-         16,
-         1,
-         {"D1"},
-         "DATA"},
-        {"areas that differ only in case, types that read alike",
-         "data",
-         {{kType, 2, "d"}},
-         {"data 9 C:data *", "data 9 C:data d*"},
-         4,
-         -1,
-         {"d2"},
-         "data"},
+         {"PATTERNS *", "DATA *", "PATTERNS *"}, 16, 1, {"D1"}, "DATA"},
+        {"areas that differ only in case, types that read alike", "data",
+         {{kType, 2, "d"}}, {"data *", "data d*"}, 4, -1, {"d2"}, "data"},
     };
+    // clang-format on
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
         fake_reset();
@@ -403,8 +321,7 @@ TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
         EXPECT_EQ(ItemWalks(), c.walks);
         EXPECT_EQ(fake_count_calls("data"), c.calls);
         EXPECT_EQ(dialog.m_answer, c.answer);
-        EXPECT_EQ(c.answer < 0 ? dialog.m_rows : dialog.m_chosen, c.rows);
-        EXPECT_EQ(c.answer == 1 ? dialog.m_chosenArea : dialog.m_area, c.areaAfter);
-        EXPECT_EQ(dialog.m_log, Texts{});
+        EXPECT_EQ(dialog.m_rows, c.rows);
+        EXPECT_EQ(dialog.m_area, c.areaAfter);
     }
 }
