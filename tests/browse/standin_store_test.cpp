@@ -270,6 +270,24 @@ TEST(StandInStore, NamesBeyondAsciiPassIntactAndTheLimitCountsBytes) {
     fs::remove_all(folder, ignored);
 }
 
+#if !defined(_WIN32)
+// Case folds as Windows folds it; a byte that is not UTF-8 (a Shift-JIS
+// share's "\x83\x41") compares exactly with the byte after it, one
+// character for "?".
+TEST(StandInStore, NamesFoldAsWindowsDoesAndOtherEncodingsCompareExactly) {
+    const fs::path folder = g_root / "C" / "PATTERNS" / "7";
+    fs::create_directories(folder);
+    for (const char* name : {"\x83\x41", "\xC4\xB0X", "\xCE\x86X"})
+        std::ofstream(folder / name, std::ios::binary) << "x";
+    const std::pair<const char*, size_t> rows[] = {
+        {"\x83\x61", 0}, {"\x83\x41", 1}, {"?", 1}, {"iX", 1}, {"\xC4\xB1X", 0}, {"\xCE\xACX", 1}};
+    for (const auto& row : rows)
+        EXPECT_EQ(Items("C:", "PATTERNS", 7, row.first).size(), row.second) << row.first;
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}
+#endif
+
 #if defined(_WIN32)
 TEST(StandInStore, ACopyBeyondMaxPathCannotReadItsPathAndServesNoStore) {
     const std::wstring file = L"\\\\?\\" + (g_root / (std::string(240, 'k') + ".dll")).wstring();
