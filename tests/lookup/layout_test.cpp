@@ -615,8 +615,10 @@ TEST_F(LookupTest, ATranslationReachesTheDialogInTheCodePageInForce) {
     const char* language = getenv("TAVORIN_TRANSLATION");
     const CodePageNames* cp = nullptr;
     for (const CodePageNames& names : kCodePages)
-        cp = language && std::strcmp(names.language, language) == 0 ? &names : cp;
-    if (!cp || cp->codePage != GetACP())
+        cp = language && std::strcmp(names.language, language) == 0 && names.codePage == GetACP()
+                 ? &names
+                 : cp;
+    if (!cp)
         GTEST_SKIP() << "TAVORIN_TRANSLATION not set or not for code page " << GetACP();
     Buffers b = Start("C:", "PATTERNS", kTypeMarker);
     LookupItem(b, "", kAllFlags, [&](const LookupWindow& w) {
