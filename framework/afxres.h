@@ -11,4 +11,12 @@ class CString;
 // string.
 bool AfxLoadString(unsigned int nID, CString& rText);
 
+#if defined(_WIN32)
+#include <string>
+// The same string as the resource holds it, in UTF-16: for the controls
+// that take UTF-16, where a translation reads right whatever the ANSI code
+// page can hold.
+bool AfxLoadStringW(unsigned int nID, std::wstring& rText);
+#endif
+
 #endif

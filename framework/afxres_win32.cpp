@@ -7,7 +7,7 @@
 
 AFX_MODULE_STATE g_moduleState = {nullptr, nullptr};
 
-bool AfxLoadString(unsigned int nID, CString& rText) {
+bool AfxLoadStringW(unsigned int nID, std::wstring& rText) {
     HINSTANCE hRes = AfxGetModuleState()->m_hCurrentResourceHandle;
     // Strings live in blocks of 16; reading the block ourselves tells a
     // missing string apart from an empty one, which LoadStringA does not.
@@ -26,10 +26,18 @@ bool AfxLoadString(unsigned int nID, CString& rText) {
         at += 1 + static_cast<size_t>(p[at]);
     if (at >= words || p[at] == 0 || p[at] > words - at - 1)
         return false;
-    const int cch = p[at];
-    const int cb = WideCharToMultiByte(CP_ACP, 0, p + at + 1, cch, nullptr, 0, nullptr, nullptr);
+    rText.assign(p + at + 1, p[at]);
+    return true;
+}
+
+bool AfxLoadString(unsigned int nID, CString& rText) {
+    std::wstring wide;
+    if (!AfxLoadStringW(nID, wide))
+        return false;
+    const int cch = static_cast<int>(wide.size());
+    const int cb = WideCharToMultiByte(CP_ACP, 0, wide.data(), cch, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(cb), '\0');
-    WideCharToMultiByte(CP_ACP, 0, p + at + 1, cch, &text[0], cb, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), cch, &text[0], cb, nullptr, nullptr);
     rText = text.c_str();
     return true;
 }

@@ -204,6 +204,10 @@ class CWnd : public CCmdTarget {
         assert(m_hWnd);
         ::SetWindowTextA(m_hWnd, lpszString);
     }
+    void SetWindowText(const wchar_t* lpszString) {
+        assert(m_hWnd);
+        ::SetWindowTextW(m_hWnd, lpszString);
+    }
     HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
     void SetFont(HFONT hFont, BOOL bRedraw = TRUE) {
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), bRedraw);
@@ -414,6 +418,10 @@ class CListCtrl : public CWnd {
     }
     int InsertColumn(int nCol, const LVCOLUMNA* pColumn) {
         return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol),
+                                            reinterpret_cast<LPARAM>(pColumn)));
+    }
+    int InsertColumn(int nCol, const LVCOLUMNW* pColumn) {
+        return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol),
                                             reinterpret_cast<LPARAM>(pColumn)));
     }
     int InsertItem(UINT nMask, int nItem, const char* lpszItem, UINT nState, UINT nStateMask,

@@ -1,5 +1,6 @@
 #include "item_list.h"
 
+#include "afxres.h"
 #include "dpi.h"
 #include "resource.h"
 #include "colour_contrast.h"
@@ -136,13 +137,15 @@ void CItemList::MakeVirtual(CWnd* pDialog) {
 
 void CItemList::InsertColumns(UINT dpi) {
     for (int i = 0; i < CItemRows::kColumnCount; ++i) {
-        CString title;
-        title.LoadString(IDS_ITEM + i);
-        LVCOLUMNA column = {};
+        // The header takes UTF-16: a title reads right whatever the ANSI
+        // code page can hold.
+        std::wstring title;
+        AfxLoadStringW(IDS_ITEM + i, title);
+        LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
         column.cx = ScaleToDpi(kColumnWidth, dpi);
-        column.pszText = const_cast<char*>(title.GetString());
+        column.pszText = &title[0];
         column.iSubItem = i;
         InsertColumn(i, &column);
     }

@@ -4,6 +4,7 @@
 // or colour scheme.
 #include "lookup.h"
 
+#include "afxres.h"
 #include "dpi.h"
 #include "tavorin.h"
 #include "toolbar_images.h"
@@ -111,17 +112,19 @@ void CLookup::NameControls() {
     // Screen readers name the edits and selectors after the label before
     // them; the list and the area selector have none. A language library
     // made before these strings existed lacks them: the module's serve.
+    // In UTF-16, so that they read right also where the ANSI code page
+    // cannot hold the translation.
     HINSTANCE hOwn = AfxGetModuleState()->m_hCurrentInstanceHandle;
     AFX_MODULE_STATE ownResources = {hOwn, hOwn};
-    CString list, area;
-    if (!list.LoadString(IDS_ITEM_LIST) || !area.LoadString(IDS_AREA)) {
+    std::wstring list, area;
+    if (!AfxLoadStringW(IDS_ITEM_LIST, list) || !AfxLoadStringW(IDS_AREA, area)) {
         AFX_MAINTAIN_STATE2 state(&ownResources);
-        list.LoadString(IDS_ITEM_LIST);
-        area.LoadString(IDS_AREA);
+        AfxLoadStringW(IDS_ITEM_LIST, list);
+        AfxLoadStringW(IDS_AREA, area);
     }
-    m_list.SetWindowText(list);
-    m_screenReader.SetName(m_list.m_hWnd, list);
-    m_screenReader.SetName(m_cbArea.m_hWnd, area);
+    m_list.SetWindowText(list.c_str());
+    m_screenReader.SetName(m_list.m_hWnd, list.c_str());
+    m_screenReader.SetName(m_cbArea.m_hWnd, area.c_str());
     m_screenReader.MakeLive(m_staticCount.m_hWnd);
 }
 

@@ -39,15 +39,12 @@ IAccPropServices* CScreenReaderNotes::Services() {
     return m_pServices;
 }
 
-void CScreenReaderNotes::SetName(HWND hWnd, const char* name) {
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
+void CScreenReaderNotes::SetName(HWND hWnd, const wchar_t* name) {
     IAccPropServices* pServices = Services();
-    if (!pServices || size <= 0)
+    if (!pServices)
         return;
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, name, -1, &text[0], size);
     if (SUCCEEDED(pServices->SetHwndPropStr(hWnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                            PROPID_ACC_NAME, text.c_str())))
+                                            PROPID_ACC_NAME, name)))
         m_set.push_back({hWnd, &PROPID_ACC_NAME});
 }
 

@@ -22,8 +22,8 @@ class CScreenReaderNotes {
     CScreenReaderNotes& operator=(const CScreenReaderNotes&) = delete;
 
     // Operations
-    // The name a screen reader speaks for hWnd, in the ANSI code page.
-    void SetName(HWND hWnd, const char* name);
+    // The name a screen reader speaks for hWnd.
+    void SetName(HWND hWnd, const wchar_t* name);
     // A screen reader reads hWnd's text out, without interrupting, after
     // each Announce.
     void MakeLive(HWND hWnd);

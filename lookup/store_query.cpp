@@ -18,7 +18,9 @@ const size_t kDeviceNameMax = 255;
 
 CString CStoreQuery::PatternToWalk(const char* pszName) {
     CString pattern = pszName;
-    if (!std::strpbrk(pattern, "*?"))
+    // A name of the full length is walked as it is: no item name is longer,
+    // so it matches what it would with the "*", which the walk cannot hold.
+    if (!std::strpbrk(pattern, "*?") && pattern.GetLength() + 1 < AT_ITEM_NAME_SIZE)
         pattern += "*";
     return pattern;
 }

@@ -57,7 +57,7 @@ struct STypeEntry {
 class CStoreQuery {
   public:
     // An item name becomes a pattern by a "*" at its end, unless it holds
-    // a wildcard already.
+    // a wildcard already or has the full length of a name.
     static CString PatternToWalk(const char* pszName);
     // The item types, in the order the enumeration gives them.
     static std::vector<STypeEntry> ListTypes();

@@ -13,31 +13,80 @@ HINSTANCE commonResourceDll = nullptr;
 
 // The module's directory joined with libraryName. A path that would not fit
 // MAX_PATH is reported as not fitting rather than cut short: a shortened
-// name could find and load some other file.
-bool MakeCandidatePath(const char* modulePath, const char* libraryName,
-                       char (&candidate)[MAX_PATH]) {
+// name could find and load some other file. In UTF-16: the module's folder
+// may have a name the ANSI code page cannot write ("\u0141ukasz" under 1252),
+// which through the ANSI functions would come back with "?", a wildcard.
+bool MakeCandidatePath(const wchar_t* modulePath, const char* libraryName,
+                       wchar_t (&candidate)[MAX_PATH]) {
     // Drive and directory, as _splitpath gives them: everything up to the
     // last separator, or up to the drive's colon when there is none.
     size_t dirLength = 0;
-    for (size_t i = 0; modulePath[i] != '\0'; ++i) {
-        if (modulePath[i] == '\\' || modulePath[i] == '/' || (i == 1 && modulePath[i] == ':'))
+    for (size_t i = 0; modulePath[i] != L'\0'; ++i) {
+        if (modulePath[i] == L'\\' || modulePath[i] == L'/' || (i == 1 && modulePath[i] == L':'))
             dirLength = i + 1;
     }
-    const size_t nameLength = std::strlen(libraryName);
-    if (dirLength + nameLength >= MAX_PATH)
+    if (dirLength >= MAX_PATH)
         return false;
-    std::memcpy(candidate, modulePath, dirLength);
-    std::memcpy(candidate + dirLength, libraryName, nameLength + 1);
+    // Fails, writing only within the buffer, when the name does not fit.
+    if (MultiByteToWideChar(CP_ACP, 0, libraryName, -1, candidate + dirLength,
+                            static_cast<int>(MAX_PATH - dirLength)) == 0)
+        return false;
+    std::memcpy(candidate, modulePath, dirLength * sizeof(wchar_t));
     return true;
 }
 
-bool FileExists(const char* path) {
-    WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA(path, &data);
+bool FileExists(const wchar_t* path) {
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = FindFirstFileW(path, &data);
     if (hFind == INVALID_HANDLE_VALUE)
         return false;
     FindClose(hFind);
     return true;
+}
+
+int ReadProductVersionW(const wchar_t* path, DWORD* versionLS, DWORD* versionMS) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path, &handle);
+    if (size == 0)
+        return 0;
+    HGLOBAL hBlock = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!hBlock)
+        return 0;
+    int ok = 0;
+    void* pBlock = GlobalLock(hBlock);
+    if (pBlock && GetFileVersionInfoW(path, handle, size, pBlock)) {
+        void* pValue = nullptr;
+        UINT valueLength = 0;
+        // A root block shorter than the fixed record would be read past
+        // its end; count it as no version.
+        if (VerQueryValueW(pBlock, L"\\", &pValue, &valueLength) && pValue &&
+            valueLength >= sizeof(VS_FIXEDFILEINFO)) {
+            const auto* pInfo = static_cast<const VS_FIXEDFILEINFO*>(pValue);
+            *versionLS = pInfo->dwProductVersionLS;
+            *versionMS = pInfo->dwProductVersionMS;
+            ok = 1;
+        }
+    }
+    if (pBlock)
+        GlobalUnlock(hBlock);
+    GlobalFree(hBlock);
+    return ok;
+}
+
+int ResourceVersionsMatchW(const wchar_t* modulePath, const wchar_t* candidatePath) {
+    DWORD moduleLS = 0, moduleMS = 0;
+    if (!ReadProductVersionW(modulePath, &moduleLS, &moduleMS))
+        return 0;
+    DWORD candidateLS = 0, candidateMS = 0;
+    if (!ReadProductVersionW(candidatePath, &candidateLS, &candidateMS))
+        return 0;
+    // All four parts count; the file version may differ.
+    return moduleLS == candidateLS && moduleMS == candidateMS ? 1 : 0;
+}
+
+// A caller's path in the ANSI code page; false when it does not fit.
+bool Wide(const char* path, wchar_t (&wide)[MAX_PATH]) {
+    return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) > 0;
 }
 
 // Both messages wait for the user, so the module's loading waits too.
@@ -54,14 +103,14 @@ void ShowIncompatibleVersion(const char* libraryName) {
     MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
 }
 
-void LoadCommonResourceDll(const char* modulePath) {
+void LoadCommonResourceDll(const wchar_t* modulePath) {
     if (commonResourceDll)
         return;
-    char candidate[MAX_PATH];
+    wchar_t candidate[MAX_PATH];
     if (!MakeCandidatePath(modulePath, kCommonLibraryName, candidate) || !FileExists(candidate))
         return;
     // No version test: the common library is shared by the whole suite.
-    HINSTANCE hLibrary = LoadLibraryA(candidate);
+    HINSTANCE hLibrary = LoadLibraryW(candidate);
     const DWORD error = GetLastError();
     if (hLibrary)
         commonResourceDll = hLibrary;
@@ -72,22 +121,22 @@ void LoadCommonResourceDll(const char* modulePath) {
 } // namespace
 
 HINSTANCE LoadResourceDll(HINSTANCE module, const char* libraryName) {
-    char modulePath[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(module, modulePath, MAX_PATH);
+    wchar_t modulePath[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(module, modulePath, MAX_PATH);
     // A path that filled the buffer was cut short and names no directory of
     // ours; look for nothing then.
     if (length == 0 || length >= MAX_PATH)
         return nullptr;
 
     HINSTANCE hResult = nullptr;
-    char candidate[MAX_PATH];
+    wchar_t candidate[MAX_PATH];
     if (MakeCandidatePath(modulePath, libraryName, candidate) && FileExists(candidate)) {
-        if (!ResourceVersionsMatch(modulePath, candidate)) {
+        if (!ResourceVersionsMatchW(modulePath, candidate)) {
             ShowIncompatibleVersion(libraryName);
         } else {
             // By full path only: a library of that name found elsewhere
             // (the caller's folder, the search path) must not be taken.
-            hResult = LoadLibraryA(candidate);
+            hResult = LoadLibraryW(candidate);
             const DWORD error = GetLastError();
             if (!hResult)
                 ShowLoadError(libraryName, error);
@@ -98,41 +147,13 @@ HINSTANCE LoadResourceDll(HINSTANCE module, const char* libraryName) {
 }
 
 int ResourceVersionsMatch(const char* modulePath, const char* candidatePath) {
-    DWORD moduleLS = 0, moduleMS = 0;
-    if (!ReadProductVersion(modulePath, &moduleLS, &moduleMS))
-        return 0;
-    DWORD candidateLS = 0, candidateMS = 0;
-    if (!ReadProductVersion(candidatePath, &candidateLS, &candidateMS))
-        return 0;
-    // All four parts count; the file version may differ.
-    return moduleLS == candidateLS && moduleMS == candidateMS ? 1 : 0;
+    wchar_t module[MAX_PATH], candidate[MAX_PATH];
+    return Wide(modulePath, module) && Wide(candidatePath, candidate)
+               ? ResourceVersionsMatchW(module, candidate)
+               : 0;
 }
 
 int ReadProductVersion(const char* path, DWORD* versionLS, DWORD* versionMS) {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
-    if (size == 0)
-        return 0;
-    HGLOBAL hBlock = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!hBlock)
-        return 0;
-    int ok = 0;
-    void* pBlock = GlobalLock(hBlock);
-    if (pBlock && GetFileVersionInfoA(path, handle, size, pBlock)) {
-        void* pValue = nullptr;
-        UINT valueLength = 0;
-        // A root block shorter than the fixed record would be read past
-        // its end; count it as no version.
-        if (VerQueryValueA(pBlock, "\\", &pValue, &valueLength) && pValue &&
-            valueLength >= sizeof(VS_FIXEDFILEINFO)) {
-            const auto* pInfo = static_cast<const VS_FIXEDFILEINFO*>(pValue);
-            *versionLS = pInfo->dwProductVersionLS;
-            *versionMS = pInfo->dwProductVersionMS;
-            ok = 1;
-        }
-    }
-    if (pBlock)
-        GlobalUnlock(hBlock);
-    GlobalFree(hBlock);
-    return ok;
+    wchar_t wide[MAX_PATH];
+    return Wide(path, wide) ? ReadProductVersionW(wide, versionLS, versionMS) : 0;
 }

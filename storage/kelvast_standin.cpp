@@ -48,11 +48,10 @@ namespace {
 
 const char kNetworkFolder[] = "NETWORK";
 
-std::optional<std::string> StoreRoot() {
-    const char* env = std::getenv("KELVAST_STORE");
-    if (env && *env)
-        return std::string(env);
-    std::optional<std::string> root = DefaultStoreRoot();
+std::optional<StorePath> StoreRoot() {
+    if (std::optional<StorePath> setting = PathSetting("KELVAST_STORE"))
+        return setting;
+    std::optional<StorePath> root = DefaultStoreRoot();
     static bool told = false;
     if (!root && !told) {
         told = true;
@@ -81,38 +80,38 @@ bool PlainName(const char* name) {
 // The path of folder's sub-folder named name, ignoring case. A plain name
 // is tried by path first; where the file system ignores case, that answer
 // is final.
-std::optional<std::string> FindFolder(const std::string& folder, const char* name) {
+std::optional<StorePath> FindFolder(const StorePath& folder, const char* name) {
     if (PlainName(name)) {
-        std::string path = folder + kPathSeparator + name;
+        StorePath path = ChildPath(folder, name);
         if (IsFolder(path))
             return path;
 #if defined(_WIN32)
         return std::nullopt;
 #endif
     }
-    std::optional<std::string> found;
+    std::optional<StorePath> found;
     ListFolders(folder, [&](const char* entry) {
         if (!found && SameNameIgnoringCase(entry, name))
-            found = folder + kPathSeparator + entry;
+            found = ChildPath(folder, entry);
     });
     return found;
 }
 
 // The store root's sub-folder named name; nothing without a store.
-std::optional<std::string> FindInStore(const char* name) {
-    const std::optional<std::string> root = StoreRoot();
+std::optional<StorePath> FindInStore(const char* name) {
+    const std::optional<StorePath> root = StoreRoot();
     return root ? FindFolder(*root, name) : std::nullopt;
 }
 
 // The network device's folder: where many workstations share one store it
 // lives on a file server (a UNC path \\server\share on Windows).
-std::optional<std::string> FindNetworkFolder() {
-    const char* env = std::getenv("KELVAST_NETWORK");
-    if (!env || !*env)
+std::optional<StorePath> FindNetworkFolder() {
+    const std::optional<StorePath> setting = PathSetting("KELVAST_NETWORK");
+    if (!setting)
         return FindInStore(kNetworkFolder);
-    if (!IsFolder(env))
+    if (!IsFolder(*setting))
         return std::nullopt;
-    return std::string(env);
+    return setting;
 }
 
 // The network device's name as at_set_network_str set it, and what
@@ -125,7 +124,7 @@ struct Network {
 // The device named in front of the first colon of text ("X:..."), found in
 // the store.
 struct Device {
-    std::string folder;
+    StorePath folder;
     size_t prefixLength; // the name and its colon
 };
 std::optional<Device> FindDevice(const char* text) {
@@ -137,7 +136,7 @@ std::optional<Device> FindDevice(const char* text) {
     const bool network =
         SameNameIgnoringCase(name.c_str(), kNetworkFolder) ||
         (!g_network.name.empty() && SameNameIgnoringCase(name.c_str(), g_network.name.c_str()));
-    std::optional<std::string> folder;
+    std::optional<StorePath> folder;
     if (network)
         folder = FindNetworkFolder();
     else if (length == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
@@ -235,13 +234,12 @@ struct ItemWalk {
         const char* area = itemPath + (device ? device->prefixLength : 0);
         if (!device || !*area)
             return;
-        std::optional<std::string> folder = FindFolder(device->folder, area);
+        const std::optional<StorePath> folder = FindFolder(device->folder, area);
         if (!folder)
             return;
         char code[16];
         std::snprintf(code, sizeof code, "%d", typeCode);
-        folder->append(1, kPathSeparator).append(code);
-        ListFiles(*folder, pattern, files);
+        ListFiles(ChildPath(*folder, code), pattern, files);
 
         // Sorting by index and zero-padded keys keeps the sort to short fixed
         // compares and 4-byte moves, well below the cost of the listing.

@@ -1,6 +1,7 @@
 // What does not depend on the encoding: names_win32.cpp and names_posix.cpp
 // say what a character is and when two are the same.
 #include "names.h"
+#include "names_utf8.h"
 
 #include <cstring>
 
@@ -50,4 +51,37 @@ const char* FindChar(const char* text, char ch) {
         if (*text == ch)
             return text;
     return nullptr;
+}
+
+Utf8Char DecodeUtf8(const char* text, size_t available) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const unsigned char lead = p[0];
+    // The sequence's length from its lead byte; C0, C1 and F5 to FF begin none.
+    const size_t length = lead < 0x80                   ? 1
+                          : lead >= 0xC2 && lead < 0xE0 ? 2
+                          : lead >= 0xE0 && lead < 0xF0 ? 3
+                          : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                        : 0;
+    // Only a byte in reach is taken along: a name that ends in such a byte
+    // (Latin-1 "caf\xE9") keeps it.
+    const Utf8Char notUtf8 = available >= 2 && p[1] ? Utf8Char{kNotUtf8 + (lead << 8 | p[1]), 2}
+                                                    : Utf8Char{kNotUtf8 + (lead << 8), 1};
+    if (length == 0)
+        return notUtf8;
+    uint32_t code = length == 1   ? lead
+                    : length == 2 ? lead & 0x1F
+                    : length == 3 ? lead & 0x0F
+                                  : lead & 0x07;
+    for (size_t k = 1; k < length; ++k) {
+        if (k >= available)
+            return {0, length};
+        if ((p[k] & 0xC0) != 0x80)
+            return notUtf8;
+        code = (code << 6) | (p[k] & 0x3F);
+    }
+    // Overlong forms and surrogates are no characters either.
+    if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+        (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+        return notUtf8;
+    return {code, length};
 }

@@ -1,8 +1,9 @@
 // How names are compared and cut: by character, never by byte. On Windows a
 // character of the ANSI code page in force may take two bytes (code pages
 // 932, 936, 949, 950), and its second byte may look like a letter, a "\" or
-// a ":"; elsewhere names are UTF-8, where a byte that begins no well-formed
-// sequence counts as a character of its own.
+// a ":"; elsewhere names are UTF-8 (and on Windows too where the ANSI code
+// page is 65001), where a byte that begins no well-formed sequence makes one
+// character with the byte after it, compared exactly (see names_utf8.h).
 #ifndef NAMES_H
 #define NAMES_H
 

@@ -2,6 +2,7 @@
 // the C library's depends on the process's locale, and the store's order
 // must not.
 #include "names.h"
+#include "names_utf8.h"
 
 #include <cstdint>
 #include <cstring>
@@ -10,48 +11,23 @@ size_t CharLength(const char* text, size_t available);
 
 namespace {
 
-// Bytes that begin no well-formed sequence stand for themselves, above
-// every code point, so that they never equal a character.
-const uint32_t kInvalidByte = 0x110000;
-
-struct Decoded {
-    uint32_t code;
-    size_t length; // may exceed the bytes available: the sequence goes on
-};
-
-// The sequence's length from its lead byte; C0, C1 and F5 to FF begin none.
-Decoded Decode(const unsigned char* p, size_t available) {
-    const unsigned char lead = p[0];
-    const size_t length = lead < 0x80                   ? 1
-                          : lead >= 0xC2 && lead < 0xE0 ? 2
-                          : lead >= 0xE0 && lead < 0xF0 ? 3
-                          : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                        : 0;
-    if (length == 0)
-        return {kInvalidByte + lead, 1};
-    uint32_t code = length == 1   ? lead
-                    : length == 2 ? lead & 0x1F
-                    : length == 3 ? lead & 0x0F
-                                  : lead & 0x07;
-    for (size_t k = 1; k < length; ++k) {
-        if (k >= available)
-            return {0, length};
-        if ((p[k] & 0xC0) != 0x80)
-            return {kInvalidByte + lead, 1};
-        code = (code << 6) | (p[k] & 0x3F);
-    }
-    // Overlong forms and surrogates are no characters either.
-    if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-        (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
-        return {kInvalidByte + lead, 1};
-    return {code, length};
-}
-
 // Simple one-to-one case folding for the scripts names are written in:
 // Latin, Greek, Cyrillic and the full-width Latin letters of East Asian
-// text. A character outside these folds to itself.
+// text. A character outside these folds to itself. As Windows folds them:
+// the capital I with dot to "i" (never to the dotless one), and the Greek
+// capitals with tonos to their small letters.
 uint32_t Folded(uint32_t c) {
     const bool even = c % 2 == 0;
+    if (c == 0x130)
+        return 'i';
+    if (c == 0x386)
+        return 0x3AC;
+    if (c >= 0x388 && c <= 0x38A)
+        return c + 0x25;
+    if (c == 0x38C)
+        return 0x3CC;
+    if (c == 0x38E || c == 0x38F)
+        return c + 0x3F;
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
         (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F) ||
         (c >= 0xFF21 && c <= 0xFF3A))
@@ -66,43 +42,50 @@ uint32_t Folded(uint32_t c) {
     return c;
 }
 
-void Encode(uint32_t c, char* out) {
+// The bytes written: a folded character of the table above.
+size_t Encode(uint32_t c, char* out) {
     if (c < 0x80) {
         out[0] = static_cast<char>(c);
-    } else if (c < 0x800) {
+        return 1;
+    }
+    if (c < 0x800) {
         out[0] = static_cast<char>(0xC0 | (c >> 6));
         out[1] = static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out[0] = static_cast<char>(0xE0 | (c >> 12));
-        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
     }
+    out[0] = static_cast<char>(0xE0 | (c >> 12));
+    out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (c & 0x3F));
+    return 3;
 }
 
 } // namespace
 
 size_t CharLength(const char* text, size_t available) {
-    return Decode(reinterpret_cast<const unsigned char*>(text), available).length;
+    return DecodeUtf8(text, available).length;
 }
 
 bool SameCharIgnoringCase(const char* a, const char* b) {
-    return Folded(Decode(reinterpret_cast<const unsigned char*>(a), 4).code) ==
-           Folded(Decode(reinterpret_cast<const unsigned char*>(b), 4).code);
+    return Folded(DecodeUtf8(a, 4).code) == Folded(DecodeUtf8(b, 4).code);
 }
 
 void FoldedKey(const char* name, char* key, size_t size) {
     if (size == 0)
         return;
     const size_t length = CutLength(name, size);
-    std::memcpy(key, name, length);
-    key[length] = '\0';
-    // Every folding above keeps the length of a character's sequence, so a
-    // folded character is written over the one it came from.
+    // No folding above makes a character longer ("\xC4\xB0" becomes "i"),
+    // so the key fits wherever the name did.
+    size_t out = 0;
     for (size_t i = 0; i < length;) {
-        const Decoded d = Decode(reinterpret_cast<const unsigned char*>(key + i), length - i);
-        const uint32_t folded = Folded(d.code);
-        if (folded != d.code)
-            Encode(folded, key + i);
-        i += d.length;
+        const Utf8Char c = DecodeUtf8(name + i, length - i);
+        const uint32_t folded = Folded(c.code);
+        if (folded != c.code) {
+            out += Encode(folded, key + out);
+        } else {
+            std::memcpy(key + out, name + i, c.length);
+            out += c.length;
+        }
+        i += c.length;
     }
+    key[out] = '\0';
 }

@@ -1,8 +1,11 @@
 // Names in the ANSI code page in force, compared as the system compares:
 // each character is taken to UTF-16 through that code page and folded with
 // the user's locale. CompareStringA would read the bytes in the code page of
-// the locale it is given, which need not be the ANSI one.
+// the locale it is given, which need not be the ANSI one. Where that code
+// page is UTF-8 (65001, by the system's option or a host's manifest), no
+// byte is a lead byte of IsDBCSLeadByte's: characters are UTF-8's then.
 #include "names.h"
+#include "names_utf8.h"
 
 #include <windows.h>
 
@@ -11,6 +14,11 @@
 size_t CharLength(const char* text, size_t available);
 
 namespace {
+
+bool AnsiIsUtf8() {
+    static const bool utf8 = GetACP() == CP_UTF8;
+    return utf8;
+}
 
 // A character as the one or two UTF-16 units of its lower case.
 struct Wide {
@@ -27,7 +35,7 @@ Wide Lower(const char* text) {
         return w;
     }
     wchar_t units[2];
-    const int length = static_cast<int>(CharLength(text, 2));
+    const int length = static_cast<int>(CharLength(text, 4));
     const int n = MultiByteToWideChar(CP_ACP, 0, text, length, units, 2);
     w.count = n > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, units, n, w.units, 2) : 0;
     return w;
@@ -36,6 +44,8 @@ Wide Lower(const char* text) {
 } // namespace
 
 size_t CharLength(const char* text, size_t available) {
+    if (AnsiIsUtf8())
+        return DecodeUtf8(text, available).length;
     // A lead byte before the terminator is a character of its own.
     if (!IsDBCSLeadByte(static_cast<BYTE>(*text)))
         return 1;
@@ -43,9 +53,12 @@ size_t CharLength(const char* text, size_t available) {
 }
 
 bool SameCharIgnoringCase(const char* a, const char* b) {
-    const size_t la = CharLength(a, 2), lb = CharLength(b, 2);
+    const size_t la = CharLength(a, 4), lb = CharLength(b, 4);
     if (la == lb && std::memcmp(a, b, la) == 0)
         return true;
+    // Bytes that are not UTF-8 would all convert to U+FFFD: equal only as bytes.
+    if (AnsiIsUtf8() && (DecodeUtf8(a, 4).code >= kNotUtf8 || DecodeUtf8(b, 4).code >= kNotUtf8))
+        return false;
     const Wide wa = Lower(a), wb = Lower(b);
     return wa.count == wb.count && std::memcmp(wa.units, wb.units, sizeof wa.units) == 0;
 }
@@ -58,15 +71,20 @@ void FoldedKey(const char* name, char* key, size_t size) {
     // page, the name itself serves as its key.
     const size_t length = CutLength(name, size);
     wchar_t wide[256], lower[256];
+    // UTF-8 has no default character to report: bytes that are not UTF-8
+    // fail the conversion instead.
+    const bool utf8 = AnsiIsUtf8();
     const int n = length < 256 && length > 0
-                      ? MultiByteToWideChar(CP_ACP, 0, name, static_cast<int>(length), wide, 256)
+                      ? MultiByteToWideChar(CP_ACP, utf8 ? MB_ERR_INVALID_CHARS : 0, name,
+                                            static_cast<int>(length), wide, 256)
                       : 0;
     BOOL lost = FALSE;
     const int folded =
         n > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, wide, n, lower, 256) : 0;
-    const int back = folded > 0 ? WideCharToMultiByte(CP_ACP, 0, lower, folded, key,
-                                                      static_cast<int>(size) - 1, nullptr, &lost)
-                                : 0;
+    const int back =
+        folded > 0 ? WideCharToMultiByte(CP_ACP, 0, lower, folded, key, static_cast<int>(size) - 1,
+                                         nullptr, utf8 ? nullptr : &lost)
+                   : 0;
     if (back > 0 && !lost && static_cast<size_t>(back) == length) {
         key[back] = '\0';
         return;

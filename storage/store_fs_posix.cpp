@@ -7,9 +7,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
-
-const char kPathSeparator = '/';
 
 namespace {
 
@@ -25,7 +24,16 @@ bool MayBe(const dirent* ent, unsigned char kind) {
 
 } // namespace
 
-bool ListFolders(const std::string& folder, const std::function<void(const char*)>& onFolder) {
+StorePath ChildPath(const StorePath& folder, const char* name) {
+    return folder + '/' + name;
+}
+
+std::optional<StorePath> PathSetting(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value ? std::optional<StorePath>(value) : std::nullopt;
+}
+
+bool ListFolders(const StorePath& folder, const std::function<void(const char*)>& onFolder) {
     DIR* dir = opendir(folder.c_str());
     if (!dir)
         return false;
@@ -43,7 +51,7 @@ bool ListFolders(const std::string& folder, const std::function<void(const char*
     return true;
 }
 
-void ListFiles(const std::string& folder, const char* pattern, std::vector<StoreFile>& files) {
+void ListFiles(const StorePath& folder, const char* pattern, std::vector<StoreFile>& files) {
     DIR* dir = opendir(folder.c_str());
     if (!dir)
         return;
@@ -66,12 +74,12 @@ void ListFiles(const std::string& folder, const char* pattern, std::vector<Store
     closedir(dir);
 }
 
-bool IsFolder(const std::string& path) {
+bool IsFolder(const StorePath& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::string> DefaultStoreRoot() {
+std::optional<StorePath> DefaultStoreRoot() {
     // A relative name is relative to the folder that was current at load.
     Dl_info info;
     if (!dladdr(reinterpret_cast<void*>(&DefaultStoreRoot), &info) || !info.dli_fname ||

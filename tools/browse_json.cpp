@@ -106,5 +106,5 @@ std::string Object(const Item& i, const std::string&) {
 void PrintJson(const std::vector<Computer>& computers, int flags) {
     const std::string json = "{\n  \"flags\": " + std::to_string(flags) +
                              ",\n  \"computers\": " + Array(computers, "  ") + "\n}\n";
-    std::fputs(json.c_str(), stdout);
+    WriteOut(json, kUtf8Text);
 }

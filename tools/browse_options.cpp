@@ -10,7 +10,8 @@ const char kUsage[] =
     "  --area A      browse only storage area A\n"
     "  --type T      only item type T: a code (9) or a name (Marker)\n"
     "  --pattern P   item name pattern, \"*\" and \"?\" allowed; \"*\" is appended when\n"
-    "                it has no wildcard, as the dialog does (default \"*\")\n"
+    "                it has no wildcard and fewer than 23 characters, as the\n"
+    "                dialog does (default \"*\")\n"
     "  --flags F     device walk flags: a number (0x06) or names joined by '|' or\n"
     "                ',' from DRIVE_A, LOCAL_DRIVES, NETWORK, DEVICE, AREA, TYPE\n"
     "                (default LOCAL_DRIVES|NETWORK)\n"
@@ -95,9 +96,10 @@ Options ParseArguments(int argc, char** argv) {
         throw Usage("--area: device and area together exceed 255 characters");
     // An empty pattern or one without wildcards matches as a prefix in the
     // dialog; the tool shows what the dialog would list.
-    if (o.pattern.find_first_of("*?") == std::string::npos)
+    // A name of the full length is taken as it is, as the dialog does.
+    if (o.pattern.find_first_of("*?") == std::string::npos && o.pattern.size() < kMaxPattern)
         o.pattern += '*';
     if (o.pattern.size() > kMaxPattern)
-        throw Usage("--pattern: at most 23 characters (with the \"*\" appended)");
+        throw Usage("--pattern: at most 23 characters");
     return o;
 }

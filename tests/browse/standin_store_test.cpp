@@ -270,22 +270,55 @@ TEST(StandInStore, NamesBeyondAsciiPassIntactAndTheLimitCountsBytes) {
     fs::remove_all(folder, ignored);
 }
 
+#if !defined(_WIN32)
+// Case folds as Windows folds it; a byte that is not UTF-8 (a Shift-JIS
+// share's "\x83\x41") compares exactly with the byte after it, one
+// character for "?".
+TEST(StandInStore, NamesFoldAsWindowsDoesAndOtherEncodingsCompareExactly) {
+    const fs::path folder = g_root / "C" / "PATTERNS" / "7";
+    fs::create_directories(folder);
+    for (const char* name : {"\x83\x41", "\xC4\xB0X", "\xCE\x86X"})
+        std::ofstream(folder / name, std::ios::binary) << "x";
+    const std::pair<const char*, size_t> rows[] = {
+        {"\x83\x61", 0}, {"\x83\x41", 1}, {"?", 1}, {"iX", 1}, {"\xC4\xB1X", 0}, {"\xCE\xACX", 1}};
+    for (const auto& row : rows)
+        EXPECT_EQ(Items("C:", "PATTERNS", 7, row.first).size(), row.second) << row.first;
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}
+#endif
+
 #if defined(_WIN32)
-TEST(StandInStore, ACopyBeyondMaxPathCannotReadItsPathAndServesNoStore) {
-    const std::wstring file = L"\\\\?\\" + (g_root / (std::string(240, 'k') + ".dll")).wstring();
+// at_connect_to_network's answer from a copy of the stand-in at file, which
+// without KELVAST_STORE reads "store" beside itself: here one that holds
+// the network device.
+int ConnectFromCopy(const std::wstring& file) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(GetModuleHandleA("Kelvast.dll"), self, MAX_PATH);
     HMODULE library = CopyFileW(self, file.c_str(), FALSE) ? LoadLibraryW(file.c_str()) : nullptr;
-    ASSERT_NE(nullptr, library);
-    fs::create_directories(g_root / "store" / "NETWORK"); // where "store" would lead
+    if (!library)
+        return -1;
+    fs::create_directories(fs::path(file).parent_path() / "store" / "NETWORK");
     const fs::path was = fs::current_path();
-    fs::current_path(g_root);
+    fs::current_path(g_root); // where a relative "store" would lead
     _putenv_s("KELVAST_STORE", "");
-    EXPECT_EQ(0, reinterpret_cast<int (*)()>(
-                     reinterpret_cast<void*>(GetProcAddress(library, "at_connect_to_network")))());
+    const int answer = reinterpret_cast<int (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(library, "at_connect_to_network")))();
     fs::current_path(was);
     SetStore(g_root);
     FreeLibrary(library);
-    DeleteFileW(file.c_str()); // beyond what the store's removal reaches
+    DeleteFileW(file.c_str()); // beyond what the store's removal may reach
+    return answer;
+}
+
+TEST(StandInStore, ACopyBeyondMaxPathCannotReadItsPathAndServesNoStore) {
+    EXPECT_EQ(0,
+              ConnectFromCopy(L"\\\\?\\" + (g_root / (std::string(240, 'k') + ".dll")).wstring()));
+}
+
+TEST(StandInStore, ACopyInAFolderTheAnsiCodePageCannotNameServesItsStore) {
+    const fs::path folder = g_root / L"\x0141ukasz";
+    fs::create_directories(folder);
+    EXPECT_EQ(1, ConnectFromCopy((folder / "Kelvast.dll").wstring()));
 }
 #endif

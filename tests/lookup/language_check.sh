@@ -1,25 +1,44 @@
 #!/usr/bin/env bash
 # The dialog in Japanese, Chinese and Hebrew, each in a Wine prefix made
-# under its locale (code page 932, 936, 1255) with its tavorinl.dll beside a
-# copy of TAVORIN.dll: the checks of that code page, and a picture for a
-# person to look at, <outdir>/lookup-<language>.png.
+# under its locale (code page 932, 936, 1255), and in Japanese again with
+# UTF-8 as the ANSI code page (65001) and in the Hebrew code page, each with
+# its tavorinl.dll beside a copy of TAVORIN.dll: the checks of that code
+# page, and a picture for a person to look at, <outdir>/lookup-<tag>.png.
 #   language_check.sh <repo> <lookup-tests.exe> <resdll> <outdir>
 set -u
 . "$1/scripts/lib.sh"
 exe=$2 resdll=$3 out=$4
 [ -n "${DISPLAY:-}" ] || { log "language_check: no DISPLAY (run through scripts/test)"; exit 2; }
 trap stop_wine EXIT
+utf8_manifest() {
+    cat <<'EOF'
+<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<assembly manifestVersion="1.0" xmlns="urn:schemas-microsoft-com:asm.v1">
+  <application>
+    <windowsSettings>
+      <activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>
+    </windowsSettings>
+  </application>
+</assembly>
+EOF
+}
 rc=0
+# The "utf8" run's program asks for UTF-8 as its ANSI code page (65001) in
+# a manifest beside it, as a host may; the system option does the same. The
+# "in-1255" run has a translation the code page cannot hold.
 for run in "ja_JP.UTF-8 ja-JP ア1,ヂ2,アイ,表示" "zh_CN.UTF-8 zh-CN 丄1,乤2,样品,乗" \
-           "he_IL.UTF-8 he-IL דגם1,שמלה-2"; do
-    read -r locale language names <<<"$run"
-    dir=$out/lang-$language
+           "he_IL.UTF-8 he-IL דגם1,שמלה-2" "ja_JP.UTF-8 ja-JP ア1,イ2,表示 utf8" \
+           "he_IL.UTF-8 ja-JP AB1 in-1255"; do
+    read -r locale language names variant <<<"$run"
+    tag=$language${variant:+-$variant}
+    dir=$out/lang-$tag
     prepare_wine_locale "$locale" && rm -rf "$dir" && mkdir -p "$dir" &&
         cp "$exe" "$(dirname "$exe")"/*.dll "$resdll/$language/tavorinl.dll" "$dir/" &&
+        { [ "$variant" != utf8 ] || utf8_manifest >"$dir/$(basename "$exe").manifest"; } &&
         (cd "$dir" && TAVORIN_TRANSLATION=$language TAVORIN_SCREENSHOT_NAMES=$names \
             sh "$(dirname "$0")/screenshot.sh" "$REPO/scripts/wine-run" "$dir/$(basename "$exe")" \
-            "$out/lookup-$language.png" '*InADoubleByteCodePage*:*ATranslationReaches*') ||
-        { log "FAIL $language"; rc=1; }
+            "$out/lookup-$tag.png" '*InADoubleByteCodePage*:*ATranslationReaches*') ||
+        { log "FAIL $tag"; rc=1; }
     stop_wine
 done
 exit $rc

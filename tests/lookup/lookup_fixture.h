@@ -84,8 +84,9 @@ class LookupTest : public ::testing::Test {
 std::vector<std::string> Strings(const CStringArray& array);
 
 // Per code page that language_check.sh runs: names whose second bytes a
-// byte compare takes for letters ("A", "a") or "\\", what typing the second
-// sends, and type 9 in the language's library.
+// byte compare takes for letters ("A", "a") or "\\" (in UTF-8, whose bytes
+// one at a time convert to nothing), what typing the second sends, and type
+// 9 in the language's library.
 struct CodePageNames {
     UINT codePage;
     const char *language, *first, *second;
@@ -96,6 +97,8 @@ const CodePageNames kCodePages[] = {
     {932, "ja-JP", "\x83\x41", "\x83\x61", L'\x30C2', "\x95\x5C", "\x83}\x81[\x83J\x81["},
     {936, "zh-CN", "\x81\x41", "\x81\x61", L'\x4E64', "\x81\x5C", "\xC5\xC5\xC1\xCF\xCD\xBC"},
     {1255, "he-IL", nullptr, nullptr, 0, nullptr, "\xEE\xF8\xF7\xF8"},
+    {65001, "ja-JP", "\xE3\x82\xA2", "\xE3\x82\xA4", L'\x30A4', "\xE8\xA1\xA8",
+     "\xE3\x83\x9E\xE3\x83\xBC\xE3\x82\xAB\xE3\x83\xBC"},
 };
 
 #endif

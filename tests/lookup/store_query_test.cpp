@@ -99,14 +99,17 @@ TEST_F(StoreQuery, PatternRuleAndWhatTheItemWalkIsNeverAskedFor) {
                    {"*X", "*X"},
                    {"*", "*"}})
         EXPECT_EQ(CStoreQuery::PatternToWalk(c.first), c.second) << c.first;
-    // 23 characters with the "*" are walked; 24 never reach the store, nor
-    // does a walk for an area that is not listed.
+    // 22 characters and the "*" are walked, a full 23 as they are; 24 never
+    // reach the store, nor does a walk for an area that is not listed.
+    const std::string full(23, 'A');
+    EXPECT_EQ(CStoreQuery::PatternToWalk(full.c_str()), full.c_str());
     CStopAt never;
-    EXPECT_EQ(m_query.Run(Choice("PATTERNS", std::string(22, 'A').c_str()), never),
-              CStoreQuery::kComplete);
-    EXPECT_EQ(fake_count_calls("data"), 1);
+    for (size_t length : {22u, 23u})
+        EXPECT_EQ(m_query.Run(Choice("PATTERNS", full.substr(0, length).c_str()), never),
+                  CStoreQuery::kComplete);
+    EXPECT_EQ(fake_count_calls("data"), 2);
     Store();
-    EXPECT_EQ(m_query.Run(Choice("PATTERNS", std::string(23, 'A').c_str()), never),
+    EXPECT_EQ(m_query.Run({"C:", "PATTERNS", 9, (full + "A").c_str(), LF_LOCAL_DRIVES}, never),
               CStoreQuery::kComplete);
     EXPECT_EQ(m_query.Run(Choice("NONE", "A"), never), CStoreQuery::kComplete);
     EXPECT_EQ(fake_count_calls("data"), 0) << Listing(FakeCalls());

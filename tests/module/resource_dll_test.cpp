@@ -184,6 +184,31 @@ TEST(CommonLibrary, IsLookedForUntilLoadedThenNeverAgain) {
     }
 }
 
+// A module in a folder whose name the ANSI code page cannot write (under
+// 1252, U+0141) still finds the library beside it, silently.
+TEST(LocalisedLibrary, IsFoundInAFolderTheAnsiCodePageCannotName) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring dir =
+        temp + (L"tavorin-\x0141ukasz-" + std::to_wstring(GetCurrentProcessId()));
+    const std::wstring module = dir + L"\\module.dll", library = dir + L"\\tavorinl.dll";
+    wchar_t german[MAX_PATH]; // the module's version is the library's
+    MultiByteToWideChar(CP_ACP, 0, Res("tavorinl.dll").c_str(), -1, german, MAX_PATH);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(german, module.c_str(), FALSE) &&
+                CopyFileW(german, library.c_str(), FALSE));
+    HMODULE hModule = LoadLibraryW(module.c_str());
+    MessageBoxCatcher catcher;
+    HINSTANCE hLoaded = LoadResourceDll(hModule, "tavorinl.dll");
+    EXPECT_NE(nullptr, hLoaded);
+    EXPECT_EQ(0u, catcher.m_boxes.size());
+    for (HMODULE h : {hLoaded, hModule})
+        FreeLibrary(h);
+    DeleteFileW(module.c_str());
+    DeleteFileW(library.c_str());
+    RemoveDirectoryW(dir.c_str());
+}
+
 // ---------------------------------------------------------------------------
 // The German library against the module's own resources
 

@@ -138,6 +138,15 @@ mkdir -p "$net/ODD/9"
 run --flags NETWORK --area ODD
 printf '%s' "$out" | LC_ALL=C grep -q '[[:cntrl:]]' && fail "a control byte printed raw: $out"
 [ -n "$runner" ] || printf '%s\n' "$out" | grep -qF '        A\x0aB\x1b[2J ' || fail "no escaped name: $out"
+# A name of the full 23 characters given as the pattern is listed, and
+# names beyond ASCII keep their columns (natively UTF-8: one character, not
+# one byte, per column).
+mkdir -p "$net/FULL/9"
+: >"$net/FULL/9/ABCDEFGHIJKLMNOPQRSTUVW"
+run --flags NETWORK --area FULL --pattern ABCDEFGHIJKLMNOPQRSTUVW
+[ "$rc" = 0 ] && printf '%s' "$out" | grep -q ' ABCDEFGHIJKLMNOPQRSTUVW ' || fail "full-length name: exit $rc: $out"
+run --flags NETWORK --area SERVER
+[ -n "$runner" ] || printf '%s' "$out" | grep -q "^        ÄRMEL-1 \{24\}300 " || fail "columns: $out"
 unset KELVAST_NETWORK
 
 # A store failing one call in 4, then every call (the connection too, so no
