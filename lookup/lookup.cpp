@@ -142,7 +142,9 @@ BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
 }
 
 void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
+    m_bDoubleClicked = true;
     OnOK();
+    m_bDoubleClicked = false;
     *pResult = 0;
 }
 
@@ -150,12 +152,12 @@ void CLookup::OnOK() {
     // The user confirms the rows selected when they acted, with the
     // device, area and type those rows came from: a refresh deferred or
     // still walking has read a choice that the rows are not of, and a refill
-    // just now may have replaced the rows of a first click.
+    // just now may have replaced the row of a double-click's first click.
     m_scheduler.Confirm();
     m_chosen = m_list.GetSelectedNames();
     if (m_scheduler.HasListing()) {
         SLookupChoice shown = m_scheduler.GetListing().choice;
-        if (m_chosen.IsEmpty() && !m_replaced.names.IsEmpty() &&
+        if (m_bDoubleClicked && m_chosen.IsEmpty() && !m_replaced.names.IsEmpty() &&
             ::GetTickCount() - m_replaced.when <= ::GetDoubleClickTime()) {
             m_chosen = m_replaced.names;
             shown = m_replaced.choice;

@@ -129,6 +129,7 @@ class CLookup : public CDialog, private CRefreshHost {
         DWORD when = 0;
     } m_replaced;
     SLookupChoice m_shownChoice; // of the rows on the screen
+    bool m_bDoubleClicked = false;
     CStringArray m_chosen;       // what OnOK collected, until the dialog has ended
     // The toolbar's images where it does not load them itself (another dpi
     // than 96, a high-contrast scheme); the toolbar does not free them.
