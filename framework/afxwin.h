@@ -246,6 +246,7 @@ class CWnd : public CCmdTarget {
         return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx,
                               cy, nFlags);
     }
+    BOOL UpdateWindow() { return (assert(m_hWnd), ::UpdateWindow(m_hWnd)); }
     BOOL RedrawWindow(const RECT* lpRectUpdate, HRGN hrgnUpdate, UINT nFlags) {
         return (assert(m_hWnd), ::RedrawWindow(m_hWnd, lpRectUpdate, hrgnUpdate, nFlags));
     }

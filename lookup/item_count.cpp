@@ -1,21 +1,16 @@
 #include "item_count.h"
 
-void CItemCount::ShowNumber(int nCount) {
-    CString text;
-    text.Format("%d", nCount);
-    SetWindowText(text);
-}
+#include <cwchar>
 
-void CItemCount::ShowRowsRead(int nRows) {
-    // Counted from the walk's first row: a walk shorter than that shows
-    // only its result.
-    const DWORD now = ::GetTickCount();
-    if (nRows == 1)
-        m_lastShown = now;
-    if (now - m_lastShown < kProgressMs)
-        return;
-    m_lastShown = now;
-    ShowNumber(nRows);
-    // Painted now: a walk may hold its thread between two looks at the input.
-    RedrawWindow(nullptr, nullptr, RDW_UPDATENOW);
+void CItemCount::ShowNumber(int nCount, bool bMore) {
+    if (!bMore) {
+        CString text;
+        text.Format("%d", nCount);
+        return SetWindowText(text);
+    }
+    // The ellipsis is in no ANSI code page but some: the text goes as
+    // UTF-16, which the static keeps as it is.
+    wchar_t text[16];
+    std::swprintf(text, sizeof text / sizeof text[0], L"%d\u2026", nCount);
+    ::SetWindowTextW(m_hWnd, text);
 }

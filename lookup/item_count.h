@@ -7,13 +7,8 @@
 
 class CItemCount : public CStatic {
   public:
-    void ShowNumber(int nCount);
-    // The rows a long walk has read so far, every kProgressMs.
-    void ShowRowsRead(int nRows);
-    enum { kProgressMs = 200 };
-
-  private:
-    DWORD m_lastShown = 0;
+    // bMore: a walk goes on, and more rows may come ("1234…").
+    void ShowNumber(int nCount, bool bMore = false);
 };
 
 #endif

@@ -167,12 +167,25 @@ void CItemList::ShowRows(std::vector<SItemRow>&& rows) {
     CRefillWithoutFlicker refill(*this);
     DeleteAllItems();
     m_rows.Assign(std::move(rows));
-    if (GetStyle() & LVS_OWNERDATA) {
+    if (GetStyle() & LVS_OWNERDATA)
         SetItemCountEx(m_rows.GetCount(), 0); // repainted whole when drawing resumes
-        return;
-    }
+    else
+        InsertRows(0);
+}
+
+void CItemList::AppendRows(const SItemRow* pRows, int nRows) {
+    const int from = m_rows.GetCount();
+    m_rows.Append(pRows, nRows);
+    // Only the new rows in view are painted, and nothing scrolls.
+    if (GetStyle() & LVS_OWNERDATA)
+        SetItemCountEx(m_rows.GetCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    else
+        InsertRows(from);
+}
+
+void CItemList::InsertRows(int nFrom) {
     char text[128];
-    for (int row = 0; row < m_rows.GetCount(); ++row) {
+    for (int row = nFrom; row < m_rows.GetCount(); ++row) {
         InsertItem(LVIF_TEXT, row, m_rows.GetName(row), 0, 0, 0, 0);
         for (int column = 1; column < CItemRows::kColumnCount; ++column) {
             m_rows.GetCellText(row, column, text, sizeof text);

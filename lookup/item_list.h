@@ -25,6 +25,9 @@ class CItemList : public CListCtrl {
     void ScaleColumns(UINT fromDpi, UINT toDpi);
     // Shows rows instead of those shown, painted once, from the top.
     void ShowRows(std::vector<SItemRow>&& rows);
+    // Adds rows after those shown; the selection, the focused row and the
+    // rows in view stay as they are.
+    void AppendRows(const SItemRow* pRows, int nRows);
     // Up, Down, Page Up and Page Down typed elsewhere (the item name field)
     // select the row they lead to; false for any other key.
     static bool IsRowKey(UINT nChar) {
@@ -38,6 +41,9 @@ class CItemList : public CListCtrl {
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
 
   private:
+    // The template's list, when it could not be made virtual, keeps copies.
+    void InsertRows(int nFrom);
+
     CItemRows m_rows;
 };
 

@@ -28,6 +28,9 @@ class CItemRows {
 
     // Operations
     void Assign(std::vector<SItemRow>&& rows) { m_rows = std::move(rows); }
+    void Append(const SItemRow* pRows, int nRows) {
+        m_rows.insert(m_rows.end(), pRows, pRows + nRows);
+    }
 
   private:
     std::vector<SItemRow> m_rows;

@@ -155,8 +155,8 @@ void CLookup::OnOK() {
     // just now may have replaced the row of a double-click's first click.
     m_scheduler.Confirm();
     m_chosen = m_list.GetSelectedNames();
-    if (m_scheduler.HasListing()) {
-        SLookupChoice shown = m_scheduler.GetListing().choice;
+    if (m_bRowsShown) {
+        SLookupChoice shown = m_shownChoice;
         if (m_bDoubleClicked && m_chosen.IsEmpty() && !m_replaced.names.IsEmpty() &&
             ::GetTickCount() - m_replaced.when <= ::GetDoubleClickTime()) {
             m_chosen = m_replaced.names;
@@ -262,24 +262,51 @@ void CLookup::ShowPatternAndTypes(bool bPattern) {
     m_cbType.SetCurSel(CStoreQuery::TypeOfChoice(types, m_nType));
 }
 
-void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
+void CLookup::ShowNewRows(const SLookupChoice& choice, std::vector<SItemRow>&& rows) {
+    m_nCountBefore = m_list.GetItemCount();
+    if (m_list.GetSelectedCount() > 0)
+        m_replaced = SReplacedPick{m_list.GetSelectedNames(), m_shownChoice, ::GetTickCount()};
+    m_shownChoice = choice;
+    m_bRowsShown = true;
+    m_list.ShowRows(std::move(rows));
+}
+
+void CLookup::ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) {
+    ShowNewRows(choice, std::vector<SItemRow>(pRows, pRows + nRows));
+    m_bRowsComing = true;
+    ShowRowsComing();
+}
+
+void CLookup::AppendRows(const SItemRow* pRows, int nRows) {
+    m_list.AppendRows(pRows, nRows);
+    ShowRowsComing();
+}
+
+void CLookup::ShowRowsComing() {
+    m_staticCount.ShowNumber(m_list.GetItemCount(), true);
+    m_list.UpdateWindow();
+    m_staticCount.UpdateWindow();
+}
+
+void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, int nShown,
                           bool bAnnounce) {
     ShowEntries(m_cbDevice, listing.devices, m_strDevice);
     ShowEntries(m_cbArea, listing.areas, m_strArea);
-    if (m_list.GetSelectedCount() > 0)
-        m_replaced = SReplacedPick{m_list.GetSelectedNames(), m_shownChoice, ::GetTickCount()};
-    m_shownChoice = listing.choice;
-    const int before = m_list.GetItemCount();
-    m_list.ShowRows(std::move(rows));
+    if (nShown == 0)
+        ShowNewRows(listing.choice, std::move(rows));
+    else
+        m_list.AppendRows(rows.data() + nShown, static_cast<int>(rows.size()) - nShown);
+    m_bRowsComing = false;
     const int count = m_list.GetItemCount();
     m_staticCount.ShowNumber(count);
     // Once per refresh from the controls that completes: keys typed ahead,
     // refreshed for once, are not counted aloud one by one; the opening
     // fill is read with the dialog.
-    if (bAnnounce && count != before)
+    if (bAnnounce && count != m_nCountBefore)
         CScreenReaderNotes::Announce(m_staticCount.m_hWnd);
 }
 
 void CLookup::ShowStoppedWalk() {
-    m_staticCount.ShowNumber(m_list.GetItemCount());
+    // Rows of a walk that did not complete never look complete.
+    m_staticCount.ShowNumber(m_list.GetItemCount(), m_bRowsComing);
 }

@@ -87,12 +87,19 @@ class CLookup : public CDialog, private CRefreshHost {
     uint32_t Now() override { return ::GetTickCount(); }
     void ShowPatternAndTypes(bool bPattern) override;
     SLookupChoice ReadChoice() override;
-    void ShowRowsRead(int nRows) override { m_staticCount.ShowRowsRead(nRows); }
-    void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
+    void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override;
+    void AppendRows(const SItemRow* pRows, int nRows) override;
+    void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, int nShown,
                      bool bAnnounce) override;
     void ShowStoppedWalk() override;
     // As the modal loop would.
     void Dispatch(MSG& msg);
+    // Rows of another choice than those shown: the selection they replace
+    // is remembered, with its choice.
+    void ShowNewRows(const SLookupChoice& choice, std::vector<SItemRow>&& rows);
+    // Rows a walk under way added: on the screen now, its next look may be
+    // a while.
+    void ShowRowsComing();
 
     // The choice in force and the controls bound to the template, in the
     // fixed order in which they are constructed and destroyed.
@@ -130,7 +137,10 @@ class CLookup : public CDialog, private CRefreshHost {
     } m_replaced;
     SLookupChoice m_shownChoice; // of the rows on the screen
     bool m_bDoubleClicked = false;
-    CStringArray m_chosen;       // what OnOK collected, until the dialog has ended
+    bool m_bRowsShown = false;
+    bool m_bRowsComing = false; // from a walk that has not completed
+    int m_nCountBefore = 0;     // the walk under way's
+    CStringArray m_chosen;      // what OnOK collected, until the dialog has ended
     // The toolbar's images where it does not load them itself (another dpi
     // than 96, a high-contrast scheme); the toolbar does not free them.
     // The toolbar's window is gone when DoModal returns, long before this.

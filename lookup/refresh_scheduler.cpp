@@ -7,6 +7,7 @@ class CRefreshScheduler::CWalkWatch : public CQueryObserver {
         m_s.m_bWalking = true;
         m_s.m_bChanged = false;
         m_s.m_lastLook = m_s.m_host.Now();
+        m_s.m_nStreamed = 0;
     }
     ~CWalkWatch() { m_s.m_bWalking = false; }
     CWalkWatch(const CWalkWatch&) = delete;
@@ -20,7 +21,7 @@ class CRefreshScheduler::CWalkWatch : public CQueryObserver {
         }
         return m_s.WalkGoesOn();
     }
-    void RowsRead(int nRows) override { m_s.m_host.ShowRowsRead(nRows); }
+    void RowsRead(int nRows) override { m_s.RowsRead(nRows); }
 
   private:
     CRefreshScheduler& m_s;
@@ -86,6 +87,7 @@ void CRefreshScheduler::Refresh(bool bFirstFill) {
     // This refresh reads what a deferred one waited for.
     CancelDeferred();
     m_bRefreshing = true;
+    m_refreshBegan = m_host.Now();
     if (bFirstFill)
         m_host.ShowPatternAndTypes(!m_bNameBeforeFill);
     CStoreQuery::EResult result;
@@ -99,7 +101,7 @@ void CRefreshScheduler::Refresh(bool bFirstFill) {
     } while (result == CStoreQuery::kDisturbed && WalkGoesOn());
     if (result == CStoreQuery::kComplete) {
         m_bListed = true;
-        m_host.ShowListing(m_query.GetListing(), m_query.TakeRows(), !bFirstFill);
+        m_host.ShowListing(m_query.GetListing(), m_query.TakeRows(), m_nStreamed, !bFirstFill);
     } else if (!m_host.IsClosing() && !m_bQuitting) {
         // Stopped for a change: the rows, count and selection of the
         // refresh before stay, and one refresh runs for the last change
@@ -110,6 +112,25 @@ void CRefreshScheduler::Refresh(bool bFirstFill) {
     m_bRefreshing = false;
     if (result == CStoreQuery::kComplete && !m_bRowKeyWaits)
         HandleHeldInput();
+}
+
+void CRefreshScheduler::RowsRead(int nRows) {
+    // Between two batches the walk only reads: a batch costs the rows it
+    // adds and those of them in view, and nothing on the screen moves but
+    // the count. Rows are only ever added during a walk, in its order, and
+    // none once a change has stopped it.
+    const uint32_t now = m_host.Now();
+    const bool bFirst = m_nStreamed == 0;
+    if (!m_bStream || now - (bFirst ? m_refreshBegan : m_lastRows) <
+                          static_cast<uint32_t>(bFirst ? kFirstRowsMs : kMoreRowsMs))
+        return;
+    m_lastRows = now;
+    const SLookupListing& walk = m_query.GetWalk();
+    if (bFirst)
+        m_host.ShowFirstRows(walk.choice, walk.rows.data(), nRows);
+    else
+        m_host.AppendRows(walk.rows.data() + m_nStreamed, nRows - m_nStreamed);
+    m_nStreamed = nRows;
 }
 
 bool CRefreshScheduler::WalkGoesOn() {

@@ -55,11 +55,15 @@ class CRefreshHost {
     virtual void ShowPatternAndTypes(bool bPattern) = 0;
     // The choice in the controls, with the pattern as the walk takes it.
     virtual SLookupChoice ReadChoice() = 0;
-    virtual void ShowRowsRead(int nRows) = 0;
-    // A complete walk's result, its rows handed over; bAnnounce for a
-    // refresh from the controls.
+    // The first rows a walk under way has read, of choice, instead of the
+    // rows on the screen; then the rows it read since, after them. More
+    // may come.
+    virtual void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) = 0;
+    virtual void AppendRows(const SItemRow* pRows, int nRows) = 0;
+    // A complete walk's result, its rows handed over, of which nShown are
+    // on the screen already; bAnnounce for a refresh from the controls.
     virtual void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
-                             bool bAnnounce) = 0;
+                             int nShown, bool bAnnounce) = 0;
     // A walk stopped for a change: the last listing stays.
     virtual void ShowStoppedWalk() = 0;
 
@@ -92,8 +96,14 @@ class CRefreshScheduler {
     // OK, Enter or a double-click: the rows on the screen are confirmed, and
     // no deferred refresh runs.
     void Confirm() { CancelDeferred(); }
+    // Whether the rows of a long walk show as it reads them (the default),
+    // or only once it is complete.
+    void StreamRows(bool bStream) { m_bStream = bStream; }
 
-    enum { kLookMs = 25, kMostPerLook = 200 };
+    // A walk over a fast store is shown once, complete; a longer one shows
+    // its first rows kFirstRowsMs after the refresh began, then what it has
+    // read every kMoreRowsMs.
+    enum { kLookMs = 25, kMostPerLook = 200, kFirstRowsMs = 100, kMoreRowsMs = 200 };
 
   private:
     class CWalkWatch;
@@ -104,6 +114,7 @@ class CRefreshScheduler {
     bool WalkGoesOn();
     void HandleInputDuringWalk();
     void HandleHeldInput();
+    void RowsRead(int nRows);
 
     CRefreshHost& m_host;
     CStoreQuery m_query;
@@ -119,6 +130,10 @@ class CRefreshScheduler {
     bool m_bRowKeyWaits = false; // for the refresh it started
     int m_nHeld = 0;             // messages the host keeps for a walk's rows
     uint32_t m_lastLook = 0;
+    bool m_bStream = true;
+    int m_nStreamed = 0; // rows of the walk under way on the screen
+    uint32_t m_refreshBegan = 0;
+    uint32_t m_lastRows = 0;
 };
 
 #endif

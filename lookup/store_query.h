@@ -73,6 +73,8 @@ class CStoreQuery {
     // Attributes
     // The last complete run's result; empty before the first.
     const SLookupListing& GetListing() const { return m_listing; }
+    // The run under way: what it has read so far.
+    const SLookupListing& GetWalk() const { return m_walk; }
 
     // Operations
     // Lists devices, areas and items for choice. A run the observer stops,

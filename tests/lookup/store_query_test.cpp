@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -180,7 +181,9 @@ struct CScriptedDialog : CRefreshHost {
     bool TypedKeysWaiting() override { return !m_held.empty() || NextInput() == EInput::kUser; }
     void SetRefreshTimer(bool bSet) override { m_bTimer = bSet; }
     bool IsClosing() override { return m_bEnding; }
-    uint32_t Now() override { return static_cast<uint32_t>(fake_call_count()) * 30; }
+    uint32_t Now() override {
+        return m_bRandomClock ? m_clock += m_random() % 80 : fake_call_count() * 30;
+    }
     void ShowPatternAndTypes(bool bPattern) override {
         m_name = bPattern ? "*" : m_name; // the caller's pattern is ""
         m_types = CStoreQuery::ListTypes();
@@ -194,12 +197,25 @@ struct CScriptedDialog : CRefreshHost {
         return {"C:", m_area.c_str(), type, CStoreQuery::PatternToWalk(m_name.c_str()),
                 LF_LOCAL_DRIVES};
     }
-    void ShowRowsRead(int) override {}
-    void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, bool) override {
+    // Only the rows of the name the field shows.
+    void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override {
+        EXPECT_EQ(choice.pattern, CStoreQuery::PatternToWalk(m_name.c_str()).GetString());
+        m_rows = Strings(std::vector<SItemRow>(pRows, pRows + nRows));
+        m_selected = -1;
+        ++m_nBatches;
+    }
+    void AppendRows(const SItemRow* pRows, int nRows) override {
+        const Texts added = Strings(std::vector<SItemRow>(pRows, pRows + nRows));
+        m_rows.insert(m_rows.end(), added.begin(), added.end());
+        ++m_nBatches;
+    }
+    void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, int nShown,
+                     bool) override {
         const int area = CStoreQuery::NameOfChoice(listing.areas, m_area.c_str());
         m_area = area < 0 ? "" : listing.areas[static_cast<size_t>(area)].GetString();
-        m_rows = Strings(rows);
-        m_selected = -1;
+        if (nShown == 0)
+            m_rows.clear(), m_selected = -1;
+        AppendRows(rows.data() + nShown, static_cast<int>(rows.size()) - nShown);
     }
     void ShowStoppedWalk() override {}
 
@@ -250,6 +266,10 @@ struct CScriptedDialog : CRefreshHost {
     Texts m_rows; // shown, or confirmed
     int m_answer = -1, m_typeShown = -1, m_selected = -1;
     bool m_bTimer = false, m_bEnding = false, m_bListOpen = false;
+    bool m_bRandomClock = false; // else 30 ms a storage call
+    std::minstd_rand m_random;
+    uint32_t m_clock = 0;
+    int m_nBatches = 0;
     CRefreshScheduler m_scheduler{*this};
 };
 
@@ -320,6 +340,7 @@ TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
         fake_add_item("C:DATA", 9, "D1", 1, 0);
         fake_add_item("C:data", 9, "d2", 1, 0);
         CScriptedDialog dialog(c.area, c.steps);
+        dialog.m_scheduler.StreamRows(false); // the rows of a walk show when it completes
         dialog.Run();
         EXPECT_EQ(ItemWalks(), c.walks);
         EXPECT_EQ(fake_count_calls("data"), c.calls);
@@ -327,4 +348,38 @@ TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
         EXPECT_EQ(dialog.m_rows, c.rows);
         EXPECT_EQ(dialog.m_area, c.areaAfter);
     }
+}
+
+// Rows shown as a walk reads them, in batches whose boundaries a random
+// clock moves, under changes at random calls: the list ends as the rows of
+// one walk that showed nothing on the way.
+TEST_F(StoreQuery, RowsShownAsTheWalkReadsThemEndAsTheWalksOwn) {
+    int batches = 0;
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        fake_reset();
+        fake_add_area("C:*", "C:PATTERNS");
+        for (int i = 0; i < 300; ++i)
+            fake_add_item("C:PATTERNS", 9, ("M" + std::to_string(i)).c_str(), 1, 0);
+        std::minstd_rand random(seed);
+        std::vector<SStep> steps;
+        for (int n = static_cast<int>(random() % 4); n > 0; --n)
+            steps.push_back({random() % 2 ? kType : kSend, static_cast<int>(random() % 700),
+                             std::string(1, "M12X0"[random() % 5])});
+        std::sort(steps.begin(), steps.end(),
+                  [](const SStep& a, const SStep& b) { return a.at < b.at; });
+        CScriptedDialog dialog("PATTERNS", steps);
+        dialog.m_bRandomClock = true;
+        dialog.m_random.seed(seed);
+        dialog.Run();
+        batches += dialog.m_nBatches;
+        CStopAt never;
+        CStoreQuery alone;
+        const SLookupChoice last = {"C:", "PATTERNS", 9,
+                                    CStoreQuery::PatternToWalk(dialog.m_name.c_str()),
+                                    LF_LOCAL_DRIVES};
+        ASSERT_EQ(alone.Run(last, never), CStoreQuery::kComplete);
+        EXPECT_EQ(dialog.m_rows, Strings(alone.GetListing().rows));
+    }
+    EXPECT_GT(batches, 80) << "too few batches to show anything";
 }
