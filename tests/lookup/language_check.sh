@@ -39,6 +39,17 @@ for run in "ja_JP.UTF-8 ja-JP ア1,ヂ2,アイ,表示" "zh_CN.UTF-8 zh-CN 丄1,�
             sh "$(dirname "$0")/screenshot.sh" "$REPO/scripts/wine-run" "$dir/$(basename "$exe")" \
             "$out/lookup-$tag.png" '*InADoubleByteCodePage*:*ATranslationReaches*') ||
         { log "FAIL $tag"; rc=1; }
+    # The browse tool's tree to a console (Wine's, on a terminal of script's
+    # making) goes in UTF-16: the Hebrew console's own code page, 862, would
+    # misread the ANSI bytes.
+    if [ "$tag" = he-IL ]; then
+        mkdir -p "$dir/net/SERVER/9" && : >"$dir/net/SERVER/9/דגם1"
+        net="Z:$(printf '%s' "$dir/net" | tr / '\\')"
+        console=$(KELVAST_STORE=$net KELVAST_NETWORK=$net script -qec \
+            "$REPO/scripts/wine-run $out/bin/tavorin-browse.exe --flags NETWORK" /dev/null |
+            sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g')
+        printf '%s' "$console" | grep -q 'דגם1' || { log "FAIL he-IL console: $console"; rc=1; }
+    fi
     stop_wine
 done
 exit $rc
