@@ -10,18 +10,7 @@ set -u
 exe=$2 resdll=$3 out=$4
 [ -n "${DISPLAY:-}" ] || { log "language_check: no DISPLAY (run through scripts/test)"; exit 2; }
 trap stop_wine EXIT
-utf8_manifest() {
-    cat <<'EOF'
-<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<assembly manifestVersion="1.0" xmlns="urn:schemas-microsoft-com:asm.v1">
-  <application>
-    <windowsSettings>
-      <activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>
-    </windowsSettings>
-  </application>
-</assembly>
-EOF
-}
+utf8_manifest='<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0"><application><windowsSettings><activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage></windowsSettings></application></assembly>'
 rc=0
 # The "utf8" run's program asks for UTF-8 as its ANSI code page (65001) in
 # a manifest beside it, as a host may; the system option does the same. The
@@ -34,7 +23,7 @@ for run in "ja_JP.UTF-8 ja-JP ア1,ヂ2,アイ,表示" "zh_CN.UTF-8 zh-CN 丄1,�
     dir=$out/lang-$tag
     prepare_wine_locale "$locale" && rm -rf "$dir" && mkdir -p "$dir" &&
         cp "$exe" "$(dirname "$exe")"/*.dll "$resdll/$language/tavorinl.dll" "$dir/" &&
-        { [ "$variant" != utf8 ] || utf8_manifest >"$dir/$(basename "$exe").manifest"; } &&
+        { [ "$variant" != utf8 ] || echo "$utf8_manifest" >"$dir/$(basename "$exe").manifest"; } &&
         (cd "$dir" && TAVORIN_TRANSLATION=$language TAVORIN_SCREENSHOT_NAMES=$names \
             sh "$(dirname "$0")/screenshot.sh" "$REPO/scripts/wine-run" "$dir/$(basename "$exe")" \
             "$out/lookup-$tag.png" '*InADoubleByteCodePage*:*ATranslationReaches*') ||
