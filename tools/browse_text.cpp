@@ -28,17 +28,21 @@ std::string Shown(const std::string& name) {
     return out;
 }
 
-// name followed by blanks to width columns. Natively names are UTF-8, a
-// character to a column whatever its bytes; on Windows the ANSI code pages
-// give a byte to a column (a double-byte character is a wide one), which
-// is what printf's padding counts.
+// name followed by blanks to width columns. In UTF-8 (natively, and on
+// Windows whose ANSI code page is 65001) a character takes a column
+// whatever its bytes; the other ANSI code pages give a byte to a column (a
+// double-byte character is a wide one), which is what printf's padding
+// counts.
 std::string Padded(const std::string& name, size_t width) {
     size_t columns = name.size();
-#if !defined(_WIN32)
-    columns = 0;
-    for (const char* p = name.c_str(); *p; p = NextChar(p))
-        ++columns;
+#if defined(_WIN32)
+    if (GetACP() == CP_UTF8)
 #endif
+    {
+        columns = 0;
+        for (const char* p = name.c_str(); *p; p = NextChar(p))
+            ++columns;
+    }
     return columns < width ? name + std::string(width - columns, ' ') : name;
 }
 

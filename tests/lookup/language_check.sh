@@ -10,18 +10,7 @@ set -u
 exe=$2 resdll=$3 out=$4
 [ -n "${DISPLAY:-}" ] || { log "language_check: no DISPLAY (run through scripts/test)"; exit 2; }
 trap stop_wine EXIT
-utf8_manifest() {
-    cat <<'EOF'
-<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<assembly manifestVersion="1.0" xmlns="urn:schemas-microsoft-com:asm.v1">
-  <application>
-    <windowsSettings>
-      <activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>
-    </windowsSettings>
-  </application>
-</assembly>
-EOF
-}
+utf8_manifest='<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0"><application><windowsSettings><activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage></windowsSettings></application></assembly>'
 rc=0
 # The "utf8" run's program asks for UTF-8 as its ANSI code page (65001) in
 # a manifest beside it, as a host may; the system option does the same. The
@@ -34,11 +23,22 @@ for run in "ja_JP.UTF-8 ja-JP ア1,ヂ2,アイ,表示" "zh_CN.UTF-8 zh-CN 丄1,�
     dir=$out/lang-$tag
     prepare_wine_locale "$locale" && rm -rf "$dir" && mkdir -p "$dir" &&
         cp "$exe" "$(dirname "$exe")"/*.dll "$resdll/$language/tavorinl.dll" "$dir/" &&
-        { [ "$variant" != utf8 ] || utf8_manifest >"$dir/$(basename "$exe").manifest"; } &&
+        { [ "$variant" != utf8 ] || echo "$utf8_manifest" >"$dir/$(basename "$exe").manifest"; } &&
         (cd "$dir" && TAVORIN_TRANSLATION=$language TAVORIN_SCREENSHOT_NAMES=$names \
             sh "$(dirname "$0")/screenshot.sh" "$REPO/scripts/wine-run" "$dir/$(basename "$exe")" \
             "$out/lookup-$tag.png" '*InADoubleByteCodePage*:*ATranslationReaches*') ||
         { log "FAIL $tag"; rc=1; }
+    # The browse tool's tree to a console (Wine's, on a terminal of script's
+    # making) goes in UTF-16: the Hebrew console's own code page, 862, would
+    # misread the ANSI bytes.
+    if [ "$tag" = he-IL ]; then
+        mkdir -p "$dir/net/SERVER/9" && : >"$dir/net/SERVER/9/דגם1"
+        net="Z:$(printf '%s' "$dir/net" | tr / '\\')"
+        console=$(KELVAST_STORE=$net KELVAST_NETWORK=$net script -qec \
+            "$REPO/scripts/wine-run $out/bin/tavorin-browse.exe --flags NETWORK" /dev/null |
+            sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g')
+        printf '%s' "$console" | grep -q 'דגם1' || { log "FAIL he-IL console: $console"; rc=1; }
+    fi
     stop_wine
 done
 exit $rc

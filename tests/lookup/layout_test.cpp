@@ -646,11 +646,7 @@ TEST_F(LookupTest, ATranslationReachesTheDialogInTheCodePageInForce) {
             EXPECT_EQ(text, translated(IDS_ITEM + i)) << "column " << i;
         }
         for (UINT id : {ID_SET_DETAILS, ID_SET_LIST}) {
-            TTTOOLINFOW tool = {};
-            tool.cbSize = sizeof tool;
-            tool.hwnd = hBar;
-            tool.uId = id;
-            tool.lpszText = text;
+            TTTOOLINFOW tool = {sizeof tool, 0, hBar, id, {}, nullptr, text, 0, nullptr};
             w.Send(reinterpret_cast<HWND>(w.Send(hBar, TB_GETTOOLTIPS)), TTM_GETTEXTW, 80,
                    reinterpret_cast<LPARAM>(&tool));
             EXPECT_EQ(text, translated(id)) << "tooltip " << id;

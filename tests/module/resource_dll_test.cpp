@@ -204,8 +204,8 @@ TEST(LocalisedLibrary, IsFoundInAFolderTheAnsiCodePageCannotName) {
     EXPECT_EQ(0u, catcher.m_boxes.size());
     for (HMODULE h : {hLoaded, hModule})
         FreeLibrary(h);
-    DeleteFileW(module.c_str());
-    DeleteFileW(library.c_str());
+    for (const std::wstring& file : {module, library})
+        DeleteFileW(file.c_str());
     RemoveDirectoryW(dir.c_str());
 }
 
