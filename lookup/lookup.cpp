@@ -171,15 +171,18 @@ void CLookup::OnOK() {
 
 // The refresh scheduler's questions.
 
+// Messages are taken and dispatched in UTF-16: a character of a double-byte
+// code page comes as one WM_CHAR, where the ANSI functions would hand it on
+// as a lead and a trail byte that an ANSI edit does not join again.
 EInput CLookup::NextInput() {
-    if (!::PeekMessageA(&m_next, nullptr, 0, 0, PM_NOREMOVE))
+    if (!::PeekMessageW(&m_next, nullptr, 0, 0, PM_NOREMOVE))
         return EInput::kNone;
     return Classify(m_next, m_hWnd, m_editItemName.m_hWnd);
 }
 
 void CLookup::TakeInput(bool bHold) {
     MSG msg = m_next;
-    if (!::PeekMessageA(&msg, msg.hwnd, msg.message, msg.message, PM_REMOVE))
+    if (!::PeekMessageW(&msg, msg.hwnd, msg.message, msg.message, PM_REMOVE))
         return;
     if (!bHold)
         return Dispatch(msg);
@@ -204,9 +207,9 @@ bool CLookup::HandleHeldInput() {
 }
 
 void CLookup::Dispatch(MSG& msg) {
-    if (!m_hWnd || !::IsDialogMessageA(m_hWnd, &msg)) {
+    if (!m_hWnd || !::IsDialogMessageW(m_hWnd, &msg)) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 
@@ -215,8 +218,8 @@ bool CLookup::TypedKeysWaiting() {
     // always waits. A posted message would come before the keys.
     MSG msg;
     const UINT flags = PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE;
-    return !m_held.empty() || ::PeekMessageA(&msg, m_hWnd, WM_KEYDOWN, WM_KEYDOWN, flags) ||
-           ::PeekMessageA(&msg, m_hWnd, WM_CHAR, WM_CHAR, flags);
+    return !m_held.empty() || ::PeekMessageW(&msg, m_hWnd, WM_KEYDOWN, WM_KEYDOWN, flags) ||
+           ::PeekMessageW(&msg, m_hWnd, WM_CHAR, WM_CHAR, flags);
 }
 
 void CLookup::SetRefreshTimer(bool bSet) {

@@ -40,6 +40,13 @@ void CLookup::DoDataExchange(CDataExchange* pDX) {
 }
 
 BOOL CLookup::OnInitDialog() {
+    // The item name field takes its characters in UTF-16, before the
+    // dialog's own handling is put in front of it: as an 8-bit window it
+    // gets a character the code page writes in two bytes as two characters
+    // (Wine's edit takes each alone: "ヂ" became "?a"), and one of UTF-8's
+    // three not at all. Its text still reads in the code page.
+    HWND hItemName = ::GetDlgItem(m_hWnd, IDC_ITEM_NAME);
+    ::SetWindowLongPtrW(hItemName, GWLP_WNDPROC, ::GetWindowLongPtrW(hItemName, GWLP_WNDPROC));
     CDialog::OnInitDialog();
     m_list.MakeVirtual(this);
 

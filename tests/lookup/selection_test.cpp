@@ -420,6 +420,19 @@ TEST_F(LookupTest, InADoubleByteCodePageNamesGoByCharacter) {
         SendMessageTimeoutW(w.Item(IDC_ITEM_LIST), WM_CHAR, cp->secondTyped, 1, SMTO_BLOCK,
                             kSendTimeoutMs, nullptr);
         EXPECT_EQ(w.SelectedRows(), (std::vector<int>{1})) << "typing the second character";
+        // Typed into a walk, the character reaches the name field whole.
+        for (int i = 100; i < 300; ++i)
+            fake_add_item(("C:" + first).c_str(), kTypeMarker, ("M" + std::to_string(i)).c_str(), 1,
+                          0);
+        fake_set_item_delay(3);
+        w.Send(w.Item(IDC_ITEM_NAME), EM_SETSEL, 0, -1);
+        w.PostChar('M');
+        EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) != "2"; })) << "no walk seen";
+        PostMessageW(w.Item(IDC_ITEM_NAME), WM_CHAR, cp->secondTyped, 1);
+        EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_NAME) == "M" + second; }))
+            << w.Text(IDC_ITEM_NAME);
+        fake_set_item_delay(0);
+        w.SetPattern("");
         w.Pick(IDC_AREA, third.c_str());
         EXPECT_EQ(w.Names(), Texts{third}) << "the area with a backslash byte";
         w.SelectRows({0});
