@@ -295,7 +295,7 @@ void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&&
                           bool bAnnounce) {
     ShowEntries(m_cbDevice, listing.devices, m_strDevice);
     ShowEntries(m_cbArea, listing.areas, m_strArea);
-    if (nShown == 0)
+    if (nShown < 0)
         ShowNewRows(listing.choice, std::move(rows));
     else
         m_list.AppendRows(rows.data() + nShown, static_cast<int>(rows.size()) - nShown);

@@ -7,7 +7,7 @@ class CRefreshScheduler::CWalkWatch : public CQueryObserver {
         m_s.m_bWalking = true;
         m_s.m_bChanged = false;
         m_s.m_lastLook = m_s.m_host.Now();
-        m_s.m_nStreamed = 0;
+        m_s.m_nStreamed = -1;
     }
     ~CWalkWatch() { m_s.m_bWalking = false; }
     CWalkWatch(const CWalkWatch&) = delete;
@@ -15,13 +15,13 @@ class CRefreshScheduler::CWalkWatch : public CQueryObserver {
 
     bool GoOn() override {
         const uint32_t now = m_s.m_host.Now();
+        m_s.ShowRowsSoFar(now);
         if (now - m_s.m_lastLook >= kLookMs) {
             m_s.m_lastLook = now;
             m_s.HandleInputDuringWalk();
         }
         return m_s.WalkGoesOn();
     }
-    void RowsRead(int nRows) override { m_s.RowsRead(nRows); }
 
   private:
     CRefreshScheduler& m_s;
@@ -114,18 +114,21 @@ void CRefreshScheduler::Refresh(bool bFirstFill) {
         HandleHeldInput();
 }
 
-void CRefreshScheduler::RowsRead(int nRows) {
+void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     // Between two batches the walk only reads: a batch costs the rows it
     // adds and those of them in view, and nothing on the screen moves but
     // the count. Rows are only ever added during a walk, in its order, and
-    // none once a change has stopped it.
-    const uint32_t now = m_host.Now();
-    const bool bFirst = m_nStreamed == 0;
+    // none once a change has stopped it. A first batch of no rows is the
+    // truth too: the rows of the name before are not this walk's.
+    const bool bFirst = m_nStreamed < 0;
     if (!m_bStream || now - (bFirst ? m_refreshBegan : m_lastRows) <
                           static_cast<uint32_t>(bFirst ? kFirstRowsMs : kMoreRowsMs))
         return;
-    m_lastRows = now;
     const SLookupListing& walk = m_query.GetWalk();
+    const int nRows = static_cast<int>(walk.rows.size());
+    if (!bFirst && nRows == m_nStreamed)
+        return;
+    m_lastRows = now;
     if (bFirst)
         m_host.ShowFirstRows(walk.choice, walk.rows.data(), nRows);
     else

@@ -61,7 +61,8 @@ class CRefreshHost {
     virtual void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) = 0;
     virtual void AppendRows(const SItemRow* pRows, int nRows) = 0;
     // A complete walk's result, its rows handed over, of which nShown are
-    // on the screen already; bAnnounce for a refresh from the controls.
+    // on the screen already (-1: none of this walk, not even an empty
+    // first batch); bAnnounce for a refresh from the controls.
     virtual void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
                              int nShown, bool bAnnounce) = 0;
     // A walk stopped for a change: the last listing stays.
@@ -102,8 +103,10 @@ class CRefreshScheduler {
 
     // A walk over a fast store is shown once, complete; a longer one shows
     // its first rows kFirstRowsMs after the refresh began, then what it has
-    // read every kMoreRowsMs.
-    enum { kLookMs = 25, kMostPerLook = 200, kFirstRowsMs = 100, kMoreRowsMs = 200 };
+    // read every kMoreRowsMs. Each batch in the list view's list mode
+    // measures every row (Wine's does): the longer the gap, the less that
+    // costs a long walk.
+    enum { kLookMs = 25, kMostPerLook = 200, kFirstRowsMs = 50, kMoreRowsMs = 240 };
 
   private:
     class CWalkWatch;
@@ -114,7 +117,7 @@ class CRefreshScheduler {
     bool WalkGoesOn();
     void HandleInputDuringWalk();
     void HandleHeldInput();
-    void RowsRead(int nRows);
+    void ShowRowsSoFar(uint32_t now);
 
     CRefreshHost& m_host;
     CStoreQuery m_query;
@@ -131,7 +134,7 @@ class CRefreshScheduler {
     int m_nHeld = 0;             // messages the host keeps for a walk's rows
     uint32_t m_lastLook = 0;
     bool m_bStream = true;
-    int m_nStreamed = 0; // rows of the walk under way on the screen
+    int m_nStreamed = -1; // rows of the walk under way on the screen; -1: none yet
     uint32_t m_refreshBegan = 0;
     uint32_t m_lastRows = 0;
 };

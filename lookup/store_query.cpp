@@ -53,6 +53,7 @@ int CStoreQuery::TypeOfChoice(const std::vector<STypeEntry>& types, int code) {
 
 CStoreQuery::EResult CStoreQuery::Run(const SLookupChoice& choice, CQueryObserver& observer) {
     m_walk.choice = choice;
+    m_walk.rows.clear(); // what the observer sees of this run so far
     EResult result = WalkDevices(observer);
     if (result == kComplete)
         result = WalkAreas(observer);
@@ -112,7 +113,6 @@ CStoreQuery::EResult CStoreQuery::WalkItems(CQueryObserver& observer) {
         row.modified = atc_last_mod_time;
         row.size = atc_data_size;
         m_walk.rows.push_back(row);
-        observer.RowsRead(static_cast<int>(m_walk.rows.size()));
         const EResult result = Asked(observer, walk);
         if (result != kComplete)
             return result;

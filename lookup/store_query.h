@@ -42,8 +42,6 @@ class CQueryObserver {
   public:
     // False stops the run: the user asked for something else.
     virtual bool GoOn() = 0;
-    // The item walk has read nRows so far.
-    virtual void RowsRead(int nRows) = 0;
 
   protected:
     ~CQueryObserver() = default;
