@@ -7,7 +7,10 @@
 //     own file-open dialog opening on the folder of the same 10,000 files;
 //   - the stand-in's item walk against FindFirstFile over that folder;
 //   - over a slow store, keys posted and keys as a keyboard gives them,
-//     each against a baseline key of the same route.
+//     each against a baseline key of the same route;
+//   - over the same store, rows shown as the walk reads them against rows
+//     shown only once it is complete: first rows on the screen, the walk's
+//     time, batches.
 // Prints Markdown.
 //   dialog_bench <store root> [sizes...]   (run from bin/, beside the stand-in)
 // The store holds C\\A<n>\\9\\ with n files for each size n.
@@ -42,6 +45,15 @@ double g_heapBytes;
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The count as the window holds it, read without a message: the dialog's
+// thread answers messages only between two looks of a walk, and a poll
+// through it would time the poll.
+std::wstring CountText(HWND hCount) {
+    wchar_t text[64] = L"";
+    InternalGetWindowText(hCount, text, sizeof text / sizeof text[0]);
+    return text;
 }
 
 // Everything is timed on the dialog's own thread, in its window procedure:
@@ -116,7 +128,7 @@ struct RefreshFigures {
     double typedAhead; // 4 keys typed ahead, "A" to "A0999": last key until 100 rows show
 };
 
-RefreshFigures MeasureRefresh(int size, int rounds) {
+RefreshFigures MeasureRefresh(int size, int rounds, bool typeAhead = true) {
     RefreshFigures f = {size, {0, 0}, {0, 0}, {0, 0}, {0, 0}, 0, 0, 0};
     char area[32];
     std::snprintf(area, sizeof area, "A%d", size);
@@ -164,13 +176,15 @@ RefreshFigures MeasureRefresh(int size, int rounds) {
         }
         f.shown = std::min(f.shown, static_cast<int>(w.Send(hList, LVM_GETITEMCOUNT)));
         std::vector<double> typed;
-        for (int r = 0; r < 3 && size == 100000; ++r) {
+        for (int r = 0; r < 3 && size == 100000 && typeAhead; ++r) {
             w.Send(w.Item(kIdEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("A"), kPatience);
             w.Send(w.Item(kIdEdit), EM_SETSEL, 1, 1);
             double last = 0;
             for (const char key : {'0', '9', '9', '9'})
                 Sleep(last > 0 ? 100 : 0), w.PostKey(static_cast<UINT>(key)), last = Seconds();
-            while (w.Send(hList, LVM_GETITEMCOUNT, 0, 0, kPatience) != 100 && Seconds() - last < 60)
+            // A walk long enough to show rows as it reads them may show some
+            // of the 100 before it completes: the plain count says it has.
+            while (CountText(w.Item(kIdCount)) != L"100" && Seconds() - last < 60)
                 Sleep(1);
             typed.push_back(Seconds() - last);
         }
@@ -395,8 +409,9 @@ SlowFigures MeasureSlowStore(SlowInput input) {
                 w.PostChar(c);
                 key = Seconds();
             }
-            while (w.Send(w.Item(kIdList), LVM_GETITEMCOUNT, 0, 0, kPatience) != 100 &&
-                   Seconds() - key < 60)
+            // Rows arrive during the walk: the walk is over once the count
+            // shows the plain number.
+            while (CountText(w.Item(kIdCount)) != L"100" && Seconds() - key < 60)
                 Sleep(1);
             f.typed = Seconds() - key;
             return;
@@ -412,6 +427,114 @@ SlowFigures MeasureSlowStore(SlowInput input) {
         f.stopped = WalkStoppedAfter(trace, keyWall);
         DeleteFileA(trace);
     }
+    return f;
+}
+
+// Rows over the slow store, shown as the walk reads them (stream) or only
+// once it is complete: from the call, or from a key typed into a dialog
+// settled on "A01" (10,000 rows) that makes it "A" (20,000), until
+//   first:    the first rows are drawn: read back from the screen, the
+//             list's area below its header holds dark pixels (text) and,
+//             after a key, differs from the settled picture, and the list
+//             has nothing left to paint;
+//   complete: the count shows the complete number, "20000";
+//   painted:  then nothing of the dialog is left to paint;
+// and batches: the different counts with the mark that more rows come
+// ("1234...") seen during the walk, one per batch of rows added.
+struct StreamFigures {
+    double first = 0, complete = 0, painted = 0;
+    int batches = 0;
+};
+
+// The list's client area below its header, in screen coordinates.
+RECT RowsArea(HWND hList) {
+    RECT r;
+    GetClientRect(hList, &r);
+    MapWindowPoints(hList, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    HWND hHeader = FindWindowExA(hList, nullptr, "SysHeader32", nullptr);
+    RECT h;
+    if (hHeader && IsWindowVisible(hHeader) && GetWindowRect(hHeader, &h) && h.bottom > r.top)
+        r.top = std::min(h.bottom, r.bottom);
+    return r;
+}
+
+StreamFigures MeasureStreaming(bool stream, bool typed) {
+    StreamFigures f;
+    _putenv_s("TAVORIN_ROWS_WHEN_COMPLETE", stream ? "" : "1");
+    char device[64] = "C:", area[256] = "A20000", result[64] = "";
+    int type9 = 9;
+    double start = 0;
+    auto call = [&] {
+        start = Seconds();
+        AtLookupItem(device, area, &type9, typed ? "A01" : "A", LF_LOCAL_DRIVES | LF_AREA, result);
+    };
+    auto drive = [&](const LookupWindow& w) {
+        HWND hList = w.Item(kIdList), hCount = w.Item(kIdCount);
+        std::vector<COLORREF> settled;
+        RECT rows = RowsArea(hList);
+        if (typed) {
+            while (CountText(hCount) != L"10000" && Seconds() - start < 60)
+                Sleep(5);
+            w.Send(w.Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(w.Item(kIdEdit)), TRUE);
+            w.Send(w.Item(kIdEdit), EM_SETSEL, 0, -1);
+            while (!Painted(w.Dialog()) && Seconds() - start < 60)
+                Sleep(5);
+            Sleep(100); // the window system's copy of the screen catches up
+            rows = RowsArea(hList);
+            const ScreenPicture before(rows);
+            for (LONG y = rows.top; y < rows.bottom; ++y)
+                for (LONG x = rows.left; x < rows.right; ++x)
+                    settled.push_back(before.At(x, y));
+            w.PostChar('A');
+            start = Seconds();
+        }
+        // The list has the new rows once the count shows them: it is set
+        // before they are painted. Until then the screen is not read, so
+        // that both ways of showing rows are polled alike during the walk.
+        auto drawn = [&] {
+            const std::wstring shown = CountText(hCount);
+            if (shown.empty() || (typed && shown == L"10000"))
+                return false;
+            if (GetUpdateRect(hList, nullptr, FALSE))
+                return false;
+            if (!typed)
+                rows = RowsArea(hList);
+            const ScreenPicture now(rows);
+            if (now.DarkPixels(rows) == 0)
+                return false;
+            if (settled.empty())
+                return true;
+            size_t i = 0;
+            for (LONG y = rows.top; y < rows.bottom; ++y)
+                for (LONG x = rows.left; x < rows.right; ++x)
+                    if (now.At(x, y) != settled[i++])
+                        return true;
+            return false;
+        };
+        std::wstring last = CountText(hCount);
+        auto count = [&] {
+            const std::wstring now = CountText(hCount);
+            f.batches += now != last && !now.empty() && now.back() == L'\u2026';
+            last = now;
+            return now;
+        };
+        while (!drawn() && Seconds() - start < 60) {
+            count();
+            Sleep(1);
+        }
+        f.first = Seconds() - start;
+        while (count() != L"20000" && Seconds() - start < 60)
+            Sleep(1);
+        f.complete = Seconds() - start;
+        while (!Painted(w.Dialog()) && Seconds() - start < 60)
+            Sleep(1);
+        f.painted = Seconds() - start;
+        w.Command(IDCANCEL);
+        w.WaitClosed(kPatience);
+    };
+    if (!DriveLookup(call, drive, kPatience, false).appeared)
+        GiveUp("the Lookup dialog did not appear");
+    _putenv_s("TAVORIN_ROWS_WHEN_COMPLETE", "");
     return f;
 }
 
@@ -447,11 +570,15 @@ int main(int argc, char** argv) {
     }
     _putenv("TZ=UTC");
     _putenv_s("KELVAST_STORE", argv[1]);
-    // "peer" alone skips the refresh figures.
+    // "peer" alone skips the refresh figures; "slow" runs the slow store's
+    // figures alone (the others print as zero).
     std::vector<int> sizes;
+    bool slowOnly = false;
     for (int i = 2; i < argc; ++i)
         if (std::atoi(argv[i]) > 0)
             sizes.push_back(std::atoi(argv[i]));
+        else
+            slowOnly = slowOnly || std::string(argv[i]) == "slow";
     if (argc == 2)
         sizes = {1000, 10000, 100000};
     const int peerSize = 10000;
@@ -480,12 +607,30 @@ int main(int argc, char** argv) {
         refresh.push_back(MeasureRefresh(size, size >= 100000 ? 3 : 5));
         std::fprintf(stderr, "refresh %d done\n", size);
     }
+    // A fast walk of 100,000 items under Wine is long enough to show its
+    // rows as it reads them: the same keystroke with rows shown only once
+    // the walk is complete, in dialogs of alternating order.
+    const int largest = 100000;
+    std::vector<double> largeKey[2][2]; // [streaming, without][view]
+    for (int r = 0; r < 3 && std::count(sizes.begin(), sizes.end(), largest); ++r)
+        for (int i = 0; i < 2; ++i) {
+            const int s = (r + i) % 2;
+            _putenv_s("TAVORIN_ROWS_WHEN_COMPLETE", s ? "1" : "");
+            const RefreshFigures f = MeasureRefresh(largest, 3, false);
+            for (int v = 0; v < 2; ++v)
+                largeKey[s][v].push_back(f.keystroke[v]);
+            std::fprintf(stderr, "refresh %d streaming %s: %.3f %.3f\n", largest, s ? "off" : "on",
+                         f.keystroke[0], f.keystroke[1]);
+        }
+    _putenv_s("TAVORIN_ROWS_WHEN_COMPLETE", "");
 
     // Peer: both dialogs once to warm them, then alternately.
-    TimeLookupOpen(1000);
-    TimeFileDialogOpen(std::string(argv[1]) + "\\C\\A1000\\9", 1000);
+    if (!slowOnly) {
+        TimeLookupOpen(1000);
+        TimeFileDialogOpen(std::string(argv[1]) + "\\C\\A1000\\9", 1000);
+    }
     std::vector<double> lookup, peer;
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < 3 && !slowOnly; ++r) {
         lookup.push_back(TimeLookupOpen(peerSize));
         peer.push_back(TimeFileDialogOpen(peerFolder, peerSize));
         std::fprintf(stderr, "peer round %d: Lookup %.3f s, file dialog %.3f s\n", r, lookup.back(),
@@ -494,14 +639,14 @@ int main(int argc, char** argv) {
 
     // Stand-in walk against FindFirstFile.
     std::vector<double> walk, listing;
-    for (int r = 0; r < 7; ++r) {
+    for (int r = 0; r < 7 && !slowOnly; ++r) {
         walk.push_back(StandInWalk("C:A10000"));
         listing.push_back(FindFileListing(peerFolder));
     }
 
     // Confirming at size, then the slow store; rounds alternate.
     std::vector<double> okFirst, okLast, shown, counts, escapeSettled, escapeWalk, typed;
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < 3 && !slowOnly; ++r) {
         okFirst.push_back(TimeOk(0));
         okLast.push_back(TimeOk(99999));
     }
@@ -519,6 +664,29 @@ int main(int argc, char** argv) {
         escapeKey.push_back(MeasureSlowStore(kKeyEscape).escape);
         altF4.push_back(MeasureSlowStore(kKeyAltF4).escape);
     }
+    // Rows as the walk reads them against rows once it is complete, in
+    // alternating order.
+    std::vector<double> firstCall[2], firstKey[2], walkCall[2], walkKey[2], paintedCall[2],
+        paintedKey[2], batches[2];
+    const int streamRounds = 7;
+    for (int r = 0; r < streamRounds; ++r)
+        for (int i = 0; i < 2; ++i) {
+            const int s = (r + i) % 2; // 0: streaming, 1: without
+            const StreamFigures call = MeasureStreaming(s == 0, false);
+            const StreamFigures key = MeasureStreaming(s == 0, true);
+            firstCall[s].push_back(call.first);
+            walkCall[s].push_back(call.complete);
+            paintedCall[s].push_back(call.painted);
+            batches[s].push_back(call.batches);
+            firstKey[s].push_back(key.first);
+            walkKey[s].push_back(key.complete);
+            paintedKey[s].push_back(key.painted);
+            std::fprintf(stderr,
+                         "streaming %s round %d: call: first %.3f complete %.3f painted %.3f "
+                         "batches %d; key: first %.3f complete %.3f painted %.3f batches %d\n",
+                         s == 0 ? "on" : "off", r, call.first, call.complete, call.painted,
+                         call.batches, key.first, key.complete, key.painted, key.batches);
+        }
     _putenv_s("KELVAST_LATENCY", "");
 
     bool ok = true;
@@ -536,6 +704,34 @@ int main(int argc, char** argv) {
                 "| last of four keys typed into a walk until the list settles | %.0f ms | |\n\n",
                 Median(shown) * 1e3, Median(counts), Median(escapeSettled) * 1e3,
                 Median(escapeWalk) * 1e3, Median(typed) * 1e3);
+    auto streamRow = [](const char* what, const std::vector<double>* v, const char* goal) {
+        const double on = Median(v[0]), off = Median(v[1]);
+        std::printf("| %s | %.0f | %.0f | %.2f | %s |\n", what, on * 1e3, off * 1e3,
+                    off > 0 ? on / off : 0, goal);
+    };
+    std::printf("The same store, rows shown as the walk reads them (first rows 100 ms after the "
+                "refresh began, then more every 200 ms) against rows shown only once the walk is "
+                "complete (`TAVORIN_ROWS_WHEN_COMPLETE=1`), in alternating order, medians of %d. "
+                "\"Drawn\" is read back from the screen: the list's area below its header holds "
+                "dark pixels (text), the list has nothing left to paint, and after a key the "
+                "area differs from the settled picture (a dialog settled on \"A01\", 10,000 "
+                "rows; the key makes it \"A\", 20,000 rows); at the first fill the "
+                "count shows a number too. \"Complete\" is the count showing the plain "
+                "\"20000\"; \"painted\" then nothing of the dialog left to paint.\n\n"
+                "| what | streaming ms | without ms | ratio | goal |\n|---|---|---|---|---|\n",
+                streamRounds);
+    streamRow("from the call until the first rows are drawn", firstCall, "at most 150 ms");
+    streamRow("from a typed key until the new name's first rows are drawn", firstKey,
+              "at most 150 ms after the walk read them");
+    streamRow("from the call until the count is complete (the walk)", walkCall,
+              "ratio at most 1.05");
+    streamRow("from a typed key until the count is complete (the walk)", walkKey,
+              "ratio at most 1.05");
+    streamRow("from the call until the dialog is painted complete", paintedCall, "");
+    streamRow("from a typed key until the dialog is painted complete", paintedKey, "");
+    std::printf("| batches during the walk from the call (counts shown with the mark that more "
+                "come) | %.0f | %.0f | | one at least every 250 ms |\n\n",
+                Median(batches[0]), Median(batches[1]));
     std::printf("The same store, keys as a keyboard gives them (`SendInput`: Shift and Alt "
                 "come as keys of their own, first), 0.3 s into a walk, medians of 3:\n\n"
                 "| what | ms | baseline | ms | ratio |\n|---|---|---|---|---|\n"
@@ -577,6 +773,15 @@ int main(int argc, char** argv) {
                 "the full list beyond what they held before it opened, divided by the rows: the "
                 "rows and the dialog's own windows.\n",
                 deviceCount, Median(devices) * 1e3, Median(areas) * 1e3);
+    if (!largeKey[0][0].empty())
+        std::printf("\nThe keystroke at %d items with rows shown as the walk reads them against "
+                    "rows shown only once it is complete (`TAVORIN_ROWS_WHEN_COMPLETE=1`), "
+                    "dialogs in alternating order, medians of 3 dialogs' medians of 3: list view "
+                    "%.2f ms against %.2f ms, **%.2f**; details view %.2f ms against %.2f ms, "
+                    "**%.2f**.\n",
+                    largest, Median(largeKey[0][0]) * 1e3, Median(largeKey[1][0]) * 1e3,
+                    Median(largeKey[0][0]) / Median(largeKey[1][0]), Median(largeKey[0][1]) * 1e3,
+                    Median(largeKey[1][1]) * 1e3, Median(largeKey[0][1]) / Median(largeKey[1][1]));
     for (const RefreshFigures& f : refresh)
         if (f.typedAhead > 0)
             std::printf("\nTyping ahead (4 keys 100 ms apart, \"A\" to \"A0999\", %d items): "
