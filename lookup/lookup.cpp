@@ -94,6 +94,7 @@ ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
 END_MESSAGE_MAP()
 
 INT_PTR CLookup::DoModal() {
+    m_opened = ::GetTickCount();
     m_chosen.RemoveAll();
     const INT_PTR nResult = CDialog::DoModal();
     if (nResult == IDOK)
@@ -106,7 +107,7 @@ LRESULT CLookup::OnFirstFill(WPARAM, LPARAM) {
     // the modal loop would show the dialog only once the walk is over.
     ShowWindow(SW_SHOWNORMAL);
     RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    m_scheduler.FirstFill();
+    m_scheduler.FirstFill(m_opened);
     return 0;
 }
 

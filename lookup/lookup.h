@@ -137,6 +137,7 @@ class CLookup : public CDialog, private CRefreshHost {
     } m_replaced;
     SLookupChoice m_shownChoice; // of the rows on the screen
     bool m_bDoubleClicked = false;
+    DWORD m_opened = 0; // when DoModal began
     bool m_bRowsShown = false;
     bool m_bRowsComing = false; // from a walk that has not completed
     int m_nCountBefore = 0;     // the walk under way's

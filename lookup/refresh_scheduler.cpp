@@ -27,10 +27,11 @@ class CRefreshScheduler::CWalkWatch : public CQueryObserver {
     CRefreshScheduler& m_s;
 };
 
-void CRefreshScheduler::FirstFill() {
+void CRefreshScheduler::FirstFill(uint32_t opened) {
     if (m_bFillStarted)
         return;
     m_bFillStarted = true;
+    m_refreshBegan = opened;
     Refresh(true);
 }
 
@@ -87,7 +88,9 @@ void CRefreshScheduler::Refresh(bool bFirstFill) {
     // This refresh reads what a deferred one waited for.
     CancelDeferred();
     m_bRefreshing = true;
-    m_refreshBegan = m_host.Now();
+    m_walkBegan = m_host.Now();
+    if (!bFirstFill)
+        m_refreshBegan = m_walkBegan;
     if (bFirstFill)
         m_host.ShowPatternAndTypes(!m_bNameBeforeFill);
     CStoreQuery::EResult result;
@@ -120,9 +123,12 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     // the count. Rows are only ever added during a walk, in its order, and
     // none once a change has stopped it. A first batch of no rows is the
     // truth too: the rows of the name before are not this walk's.
+    // A walk of a few storage calls, whenever it began, shows its rows once.
     const bool bFirst = m_nStreamed < 0;
     if (!m_bStream || now - (bFirst ? m_refreshBegan : m_lastRows) <
                           static_cast<uint32_t>(bFirst ? kFirstRowsMs : kMoreRowsMs))
+        return;
+    if (bFirst && now - m_walkBegan < static_cast<uint32_t>(kShortestWalkMs))
         return;
     const SLookupListing& walk = m_query.GetWalk();
     const int nRows = static_cast<int>(walk.rows.size());

@@ -85,8 +85,9 @@ class CRefreshScheduler {
 
     // Events
     // The dialog is on the screen: fills the selectors, the types and the
-    // list, once, whatever arrived before.
-    void FirstFill();
+    // list, once, whatever arrived before. The user has waited since
+    // opened (a time of Now's): the first rows are due counted from then.
+    void FirstFill(uint32_t opened);
     void Changed(EChange change);
     void TimerFired();
     // A key that moves through the rows, before and after the list takes
@@ -102,11 +103,18 @@ class CRefreshScheduler {
     void StreamRows(bool bStream) { m_bStream = bStream; }
 
     // A walk over a fast store is shown once, complete; a longer one shows
-    // its first rows kFirstRowsMs after the refresh began, then what it has
-    // read every kMoreRowsMs. Each batch in the list view's list mode
-    // measures every row (Wine's does): the longer the gap, the less that
-    // costs a long walk.
-    enum { kLookMs = 25, kMostPerLook = 200, kFirstRowsMs = 50, kMoreRowsMs = 240 };
+    // its first rows kFirstRowsMs after the refresh began (the first fill's:
+    // after the dialog opened, the walk having run kShortestWalkMs at
+    // least), then what it has read every kMoreRowsMs. Each batch in the
+    // list view's list mode measures every row (Wine's does): the longer
+    // the gap, the less that costs a long walk.
+    enum {
+        kLookMs = 25,
+        kMostPerLook = 200,
+        kFirstRowsMs = 50,
+        kShortestWalkMs = 10,
+        kMoreRowsMs = 240
+    };
 
   private:
     class CWalkWatch;
@@ -134,8 +142,9 @@ class CRefreshScheduler {
     int m_nHeld = 0;             // messages the host keeps for a walk's rows
     uint32_t m_lastLook = 0;
     bool m_bStream = true;
-    int m_nStreamed = -1; // rows of the walk under way on the screen; -1: none yet
-    uint32_t m_refreshBegan = 0;
+    int m_nStreamed = -1;        // rows of the walk under way on the screen; -1: none yet
+    uint32_t m_refreshBegan = 0; // or the dialog opened, for the first fill
+    uint32_t m_walkBegan = 0;
     uint32_t m_lastRows = 0;
 };
 

@@ -709,8 +709,8 @@ int main(int argc, char** argv) {
         std::printf("| %s | %.0f | %.0f | %.2f | %s |\n", what, on * 1e3, off * 1e3,
                     off > 0 ? on / off : 0, goal);
     };
-    std::printf("The same store, rows shown as the walk reads them (first rows 100 ms after the "
-                "refresh began, then more every 200 ms) against rows shown only once the walk is "
+    std::printf("The same store, rows shown as the walk reads them (first rows 50 ms after the "
+                "call or the key, then more every 240 ms) against rows shown only once the walk is "
                 "complete (`TAVORIN_ROWS_WHEN_COMPLETE=1`), in alternating order, medians of %d. "
                 "\"Drawn\" is read back from the screen: the list's area below its header holds "
                 "dark pixels (text), the list has nothing left to paint, and after a key the "

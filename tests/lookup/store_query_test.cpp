@@ -144,7 +144,7 @@ struct CScriptedDialog : CRefreshHost {
     void Run() {
         while (!m_queue.empty() && m_queue.front().at < 0)
             TakeInput(false);
-        m_scheduler.FirstFill();
+        m_scheduler.FirstFill(Now());
         for (int n = 0; n < 1000 && !m_bEnding; ++n) {
             if (NextInput() != EInput::kNone)
                 TakeInput(false);
