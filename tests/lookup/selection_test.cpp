@@ -374,30 +374,35 @@ TEST_F(LookupTest, RowsShowWhileTheWalkReadsThemAndMoveNothing) {
         fake_add_item("C:PATTERNS", kTypeModel, ("M" + std::to_string(i)).c_str(), 1, 0);
     fake_set_item_delay(3); // a walk of 1.2 s
     Buffers b = Start("C:", "PATTERNS", kTypeModel);
-    LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
-        HWND hList = w.Item(IDC_ITEM_LIST);
-        auto rows = [&] { return static_cast<int>(w.Send(hList, LVM_GETITEMCOUNT)); };
-        auto coming = [&] {
-            return !isdigit(static_cast<unsigned char>(w.Text(IDC_ITEM_COUNT).back()));
-        };
-        ASSERT_TRUE(WaitUntil([&] { return rows() > 10 && coming(); }, 5000));
-        w.Send(hList, LVM_SCROLL, 0, 40);
-        w.SelectRows({8});
-        const LRESULT top = w.Send(hList, LVM_GETTOPINDEX);
-        RECT row = {LVIR_LABEL, 0, 0, 0};
-        w.Send(hList, LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&row));
-        row = ScreenRect(hList, row);
-        EXPECT_TRUE(ScreenShows(hList, [&](const ScreenPicture& s) {
-            return s.DarkPixels(row) > 0;
-        })) << "no row drawn during the walk";
-        const int before = rows();
-        EXPECT_TRUE(WaitUntil([&] { return rows() > before && coming(); }, 5000));
-        EXPECT_EQ(w.SelectedRows(), std::vector<int>{8});
-        EXPECT_EQ(w.Send(hList, LVM_GETTOPINDEX), top) << "rows arriving scrolled the list";
-        EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) == "401"; }, 10000));
-        EXPECT_EQ(w.SelectedRows(), std::vector<int>{8});
-        w.Command(IDCANCEL);
-    });
+    auto call = [&] { AtLookupItem(b.device, b.area, &b.type, "", kAllFlags, b.result); };
+    DriveLookup(
+        call,
+        [](const LookupWindow& w) {
+            HWND hList = w.Item(IDC_ITEM_LIST);
+            auto rows = [&] { return static_cast<int>(w.Send(hList, LVM_GETITEMCOUNT)); };
+            auto coming = [&] {
+                return !isdigit(static_cast<unsigned char>(w.Text(IDC_ITEM_COUNT).back()));
+            };
+            ASSERT_TRUE(WaitUntil([&] { return rows() > 10 && coming(); }, 5000));
+            w.Send(hList, LVM_SCROLL, 0, 40);
+            w.SelectRows({8});
+            const LRESULT top = w.Send(hList, LVM_GETTOPINDEX);
+            RECT row = {LVIR_LABEL, 0, 0, 0};
+            w.Send(hList, LVM_GETITEMRECT, static_cast<WPARAM>(top),
+                   reinterpret_cast<LPARAM>(&row));
+            row = ScreenRect(hList, row);
+            EXPECT_TRUE(ScreenShows(hList, [&](const ScreenPicture& s) {
+                return s.DarkPixels(row) > 0;
+            })) << "no row drawn during the walk";
+            const int before = rows();
+            EXPECT_TRUE(WaitUntil([&] { return rows() > before && coming(); }, 5000));
+            EXPECT_EQ(w.SelectedRows(), std::vector<int>{8});
+            EXPECT_EQ(w.Send(hList, LVM_GETTOPINDEX), top) << "rows arriving scrolled the list";
+            EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) == "401"; }, 10000));
+            EXPECT_EQ(w.SelectedRows(), std::vector<int>{8});
+            w.Command(IDCANCEL);
+        },
+        5000, false); // the driver would wait for the walk's end
 }
 
 // A byte compare ignoring case takes the first two names for one: the

@@ -10,11 +10,13 @@ DriveOutcome DriveLookup(const std::function<void()>& call,
                          const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs,
                          bool settle) {
     // A walk handles the dialog's queue as it goes, the message that tells
-    // the modal driver the dialog settled included: the count, set when a
-    // fill ends, is what says it has.
+    // the modal driver the dialog settled included: the count, a plain
+    // number once a fill ends ("12…" while its rows are still coming), is
+    // what says it has.
     auto counted = [](HWND hDlg) {
         wchar_t text[16] = L"";
-        return InternalGetWindowText(GetDlgItem(hDlg, IDC_ITEM_COUNT), text, 16) > 0;
+        const int length = InternalGetWindowText(GetDlgItem(hDlg, IDC_ITEM_COUNT), text, 16);
+        return length > 0 && text[length - 1] >= L'0' && text[length - 1] <= L'9';
     };
     const DriveOutcome outcome = DriveModal(
         call,
