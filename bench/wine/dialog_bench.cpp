@@ -128,7 +128,7 @@ struct RefreshFigures {
     double typedAhead; // 4 keys typed ahead, "A" to "A0999": last key until 100 rows show
 };
 
-RefreshFigures MeasureRefresh(int size, int rounds, bool typeAhead = true) {
+RefreshFigures MeasureRefresh(int size, int rounds) {
     RefreshFigures f = {size, {0, 0}, {0, 0}, {0, 0}, {0, 0}, 0, 0, 0};
     char area[32];
     std::snprintf(area, sizeof area, "A%d", size);
@@ -176,7 +176,7 @@ RefreshFigures MeasureRefresh(int size, int rounds, bool typeAhead = true) {
         }
         f.shown = std::min(f.shown, static_cast<int>(w.Send(hList, LVM_GETITEMCOUNT)));
         std::vector<double> typed;
-        for (int r = 0; r < 3 && size == 100000 && typeAhead; ++r) {
+        for (int r = 0; r < 3 && size == 100000; ++r) {
             w.Send(w.Item(kIdEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("A"), kPatience);
             w.Send(w.Item(kIdEdit), EM_SETSEL, 1, 1);
             double last = 0;
@@ -607,22 +607,6 @@ int main(int argc, char** argv) {
         refresh.push_back(MeasureRefresh(size, size >= 100000 ? 3 : 5));
         std::fprintf(stderr, "refresh %d done\n", size);
     }
-    // A fast walk of 100,000 items under Wine is long enough to show its
-    // rows as it reads them: the same keystroke with rows shown only once
-    // the walk is complete, in dialogs of alternating order.
-    const int largest = 100000;
-    std::vector<double> largeKey[2][2]; // [streaming, without][view]
-    for (int r = 0; r < 3 && std::count(sizes.begin(), sizes.end(), largest); ++r)
-        for (int i = 0; i < 2; ++i) {
-            const int s = (r + i) % 2;
-            _putenv_s("TAVORIN_ROWS_WHEN_COMPLETE", s ? "1" : "");
-            const RefreshFigures f = MeasureRefresh(largest, 3, false);
-            for (int v = 0; v < 2; ++v)
-                largeKey[s][v].push_back(f.keystroke[v]);
-            std::fprintf(stderr, "refresh %d streaming %s: %.3f %.3f\n", largest, s ? "off" : "on",
-                         f.keystroke[0], f.keystroke[1]);
-        }
-    _putenv_s("TAVORIN_ROWS_WHEN_COMPLETE", "");
 
     // Peer: both dialogs once to warm them, then alternately.
     if (!slowOnly) {
@@ -773,15 +757,6 @@ int main(int argc, char** argv) {
                 "the full list beyond what they held before it opened, divided by the rows: the "
                 "rows and the dialog's own windows.\n",
                 deviceCount, Median(devices) * 1e3, Median(areas) * 1e3);
-    if (!largeKey[0][0].empty())
-        std::printf("\nThe keystroke at %d items with rows shown as the walk reads them against "
-                    "rows shown only once it is complete (`TAVORIN_ROWS_WHEN_COMPLETE=1`), "
-                    "dialogs in alternating order, medians of 3 dialogs' medians of 3: list view "
-                    "%.2f ms against %.2f ms, **%.2f**; details view %.2f ms against %.2f ms, "
-                    "**%.2f**.\n",
-                    largest, Median(largeKey[0][0]) * 1e3, Median(largeKey[1][0]) * 1e3,
-                    Median(largeKey[0][0]) / Median(largeKey[1][0]), Median(largeKey[0][1]) * 1e3,
-                    Median(largeKey[1][1]) * 1e3, Median(largeKey[0][1]) / Median(largeKey[1][1]));
     for (const RefreshFigures& f : refresh)
         if (f.typedAhead > 0)
             std::printf("\nTyping ahead (4 keys 100 ms apart, \"A\" to \"A0999\", %d items): "
