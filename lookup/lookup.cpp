@@ -311,6 +311,7 @@ void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&&
 }
 
 void CLookup::ShowStoppedWalk() {
-    // Rows of a walk that did not complete never look complete.
-    m_staticCount.ShowNumber(m_list.GetItemCount(), m_bRowsComing);
+    // Rows of a walk that did not complete never look complete, nor does
+    // the empty list of a first fill stopped before it showed any.
+    m_staticCount.ShowNumber(m_list.GetItemCount(), m_bRowsComing || !m_scheduler.HasListing());
 }

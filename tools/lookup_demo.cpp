@@ -6,11 +6,12 @@
 //               [--auto TEXT] [--details] [--hold MS] [--timeout S]
 //
 // With --auto a second thread plays the user: it waits for the dialog, types
-// TEXT into the item name field, selects the first item listed and presses
-// OK. It prints "dialog ready x y cx cy" (the dialog's screen rectangle)
-// first and waits --hold milliseconds, so a script can take a picture.
-// Without it, once rows are listed, it prints "dialog shown: row 3 NAME at
-// X Y, Cancel at X Y" (screen points), for a script that clicks them.
+// TEXT into the item name field, waits until the rows of that name are all
+// listed, selects the first and presses OK. It prints "dialog ready x y cx
+// cy" (the dialog's screen rectangle) first and waits --hold milliseconds,
+// so a script can take a picture. Without it, once rows are listed, it
+// prints "dialog shown: row 3 NAME at X Y, Cancel at X Y" (screen points),
+// for a script that clicks them.
 //
 // Exit status: 0 an item was chosen, 1 the dialog was cancelled or nothing
 // was chosen, 2 bad arguments, 3 the dialog could not be driven in time.
@@ -116,6 +117,10 @@ void Play(const LookupWindow& w, const Options& o) {
         w.Send(w.Item(IDC_ITEM_NAME), WM_CHAR, static_cast<unsigned char>(ch), 1);
     if (o.details)
         w.Command(ID_SET_DETAILS);
+    // A user picks from the rows of the name typed once they are all there:
+    // over a slow store or a busy file server the walk may still be reading
+    // them, and the first fill's, stopped by the typing, runs again.
+    w.WaitListed(o.timeoutMs);
     const LRESULT count = w.Send(w.Item(IDC_ITEM_LIST), LVM_GETITEMCOUNT);
     if (count > 0)
         w.ClickRow(0);

@@ -9,26 +9,36 @@
 DriveOutcome DriveLookup(const std::function<void()>& call,
                          const std::function<void(const LookupWindow&)>& drive, DWORD patienceMs,
                          bool settle) {
-    // A walk handles the dialog's queue as it goes, the message that tells
-    // the modal driver the dialog settled included: the count, a plain
-    // number once a fill ends ("12…" while its rows are still coming), is
-    // what says it has.
-    auto counted = [](HWND hDlg) {
-        wchar_t text[16] = L"";
-        const int length = InternalGetWindowText(GetDlgItem(hDlg, IDC_ITEM_COUNT), text, 16);
-        return length > 0 && text[length - 1] >= L'0' && text[length - 1] <= L'9';
-    };
     const DriveOutcome outcome = DriveModal(
         call,
         [&](HWND hDlg) {
-            for (DWORD waited = 0; settle && !counted(hDlg) && waited < patienceMs; waited += 10)
-                Sleep(10);
-            drive(LookupWindow(hDlg));
+            const LookupWindow w(hDlg);
+            if (settle)
+                w.WaitListed(patienceMs);
+            drive(w);
         },
         patienceMs, IDC_ITEM_LIST, settle);
     if (!outcome.appeared)
         DriverFailure("no \"Lookup\" dialog appeared within " + std::to_string(patienceMs) + " ms");
     return outcome;
+}
+
+// A walk handles the dialog's queue as it goes, the message that tells the
+// modal driver the dialog settled included: the count, a plain number once
+// a walk completes ("12…" while its rows are still coming, and after a walk
+// stopped before any completed), is what says it has.
+bool LookupWindow::Listed() const {
+    wchar_t text[16] = L"";
+    const int length = InternalGetWindowText(Item(IDC_ITEM_COUNT), text, 16);
+    return length > 0 && text[length - 1] >= L'0' && text[length - 1] <= L'9';
+}
+
+bool LookupWindow::WaitListed(DWORD ms) const {
+    for (const DWORD start = GetTickCount(); !Listed(); Sleep(10)) {
+        if (GetTickCount() - start >= ms || !IsOpen())
+            return false;
+    }
+    return true;
 }
 
 std::string LookupWindow::Text(HWND hWnd) const {

@@ -28,6 +28,9 @@ class LookupWindow {
                  DWORD ms = kSendTimeoutMs) const {
         return SendBounded(hWnd, msg, wParam, lParam, ms);
     }
+    // The count is that of a complete walk; WaitListed waits ms for it.
+    bool Listed() const;
+    bool WaitListed(DWORD ms) const;
     std::string Text(HWND hWnd) const;
     std::string Text(int id) const { return Text(Item(id)); }
     std::vector<std::string> Entries(int comboId) const;
