@@ -29,9 +29,11 @@ class CItemList : public CListCtrl {
     // rows in view stay as they are.
     void AppendRows(const SItemRow* pRows, int nRows);
     // Up, Down, Page Up and Page Down typed elsewhere (the item name field)
-    // select the row they lead to; false for any other key.
+    // select the row they lead to; false for any other key, and with Shift
+    // or Ctrl down, when they stay the other control's.
     static bool IsRowKey(UINT nChar) {
-        return nChar == VK_UP || nChar == VK_DOWN || nChar == VK_PRIOR || nChar == VK_NEXT;
+        return (nChar == VK_UP || nChar == VK_DOWN || nChar == VK_PRIOR || nChar == VK_NEXT) &&
+               ::GetKeyState(VK_SHIFT) >= 0 && ::GetKeyState(VK_CONTROL) >= 0;
     }
     bool TakeRowKey(UINT nChar);
 

@@ -35,9 +35,7 @@ EInput Classify(const MSG& msg, HWND hDlg, HWND hItemName) {
     case WM_KEYDOWN:
         if (key == VK_ESCAPE && bOurs)
             return EInput::kEnds;
-        // With Shift or Ctrl the keys stay the edit's.
-        if (msg.hwnd == hItemName && CItemList::IsRowKey(key) && ::GetKeyState(VK_SHIFT) >= 0 &&
-            ::GetKeyState(VK_CONTROL) >= 0)
+        if (msg.hwnd == hItemName && CItemList::IsRowKey(key))
             return EInput::kRowKey;
         break;
     case WM_SYSKEYDOWN:
@@ -133,8 +131,7 @@ void CLookup::OnTimer(UINT_PTR nIDEvent) {
 }
 
 BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
-    // With Shift or Ctrl the keys stay the edit's.
-    if (!CItemList::IsRowKey(nChar) || ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0)
+    if (!CItemList::IsRowKey(nChar))
         return FALSE;
     m_scheduler.BeforeRowKey();
     const bool bTaken = m_list.TakeRowKey(nChar);

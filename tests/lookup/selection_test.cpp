@@ -347,25 +347,6 @@ TEST_F(LookupTest, KeysFromTheNameFieldSelectARowAndEnterTakesIt) {
         << "one walk for the keys typed ahead";
 }
 
-// Down waits for the rows of the walk under way; Escape behind it does not
-// wait for Down, and ends the dialog at the walk's next look.
-TEST_F(LookupTest, EscapeBehindAKeyForTheRowsEndsAWalk) {
-    for (int i = 100; i < 300; ++i)
-        fake_add_item("C:PATTERNS", kTypeModel, ("M" + std::to_string(i)).c_str(), 1, 0);
-    fake_set_item_delay(3);
-    Buffers b = Start("C:", "PATTERNS", kTypeModel);
-    const int answer = LookupItem(b, "", kAllFlags, [](const LookupWindow& w) {
-        EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) == "201"; }, 10000));
-        w.PostChar('M');
-        EXPECT_TRUE(WaitUntil([&] { return w.Text(IDC_ITEM_COUNT) != "201"; })) << "no walk seen";
-        w.PostKey(VK_DOWN);
-        w.PostKey(VK_ESCAPE);
-        EXPECT_TRUE(w.WaitClosed(10000));
-    });
-    EXPECT_EQ(answer, 0);
-    EXPECT_LT(fake_count_calls("data 12 C:PATTERNS M* 1"), 200) << "Escape waited for the walk";
-}
-
 // Over a slow store the first rows are on the screen while the walk goes
 // on, the count marked as unfinished; rows arriving move neither the
 // selection nor the top row.
