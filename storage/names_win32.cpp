@@ -70,6 +70,18 @@ void FoldedKey(const char* name, char* key, size_t size) {
     // character. Where the folded text does not come back whole in the code
     // page, the name itself serves as its key.
     const size_t length = CutLength(name, size);
+    // ASCII folds alike in every code page and locale (file system casing,
+    // not a language's): most names of a store need no conversion, and a
+    // walk's first call keys every name it lists.
+    size_t ascii = 0;
+    for (; ascii < length && static_cast<unsigned char>(name[ascii]) < 0x80; ++ascii)
+        key[ascii] = name[ascii] >= 'A' && name[ascii] <= 'Z'
+                         ? static_cast<char>(name[ascii] - 'A' + 'a')
+                         : name[ascii];
+    if (ascii == length) {
+        key[length] = '\0';
+        return;
+    }
     wchar_t wide[256], lower[256];
     // UTF-8 has no default character to report: bytes that are not UTF-8
     // fail the conversion instead.
