@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -469,7 +470,7 @@ StreamFigures MeasureStreaming(bool stream, bool typed) {
     };
     auto drive = [&](const LookupWindow& w) {
         HWND hList = w.Item(kIdList), hCount = w.Item(kIdCount);
-        std::vector<COLORREF> settled;
+        std::unique_ptr<ScreenPicture> settled;
         RECT rows = RowsArea(hList);
         if (typed) {
             while (CountText(hCount) != L"10000" && Seconds() - start < 60)
@@ -480,10 +481,7 @@ StreamFigures MeasureStreaming(bool stream, bool typed) {
                 Sleep(5);
             Sleep(100); // the window system's copy of the screen catches up
             rows = RowsArea(hList);
-            const ScreenPicture before(rows);
-            for (LONG y = rows.top; y < rows.bottom; ++y)
-                for (LONG x = rows.left; x < rows.right; ++x)
-                    settled.push_back(before.At(x, y));
+            settled.reset(new ScreenPicture(rows));
             w.PostChar('A');
             start = Seconds();
         }
@@ -499,16 +497,7 @@ StreamFigures MeasureStreaming(bool stream, bool typed) {
             if (!typed)
                 rows = RowsArea(hList);
             const ScreenPicture now(rows);
-            if (now.DarkPixels(rows) == 0)
-                return false;
-            if (settled.empty())
-                return true;
-            size_t i = 0;
-            for (LONG y = rows.top; y < rows.bottom; ++y)
-                for (LONG x = rows.left; x < rows.right; ++x)
-                    if (now.At(x, y) != settled[i++])
-                        return true;
-            return false;
+            return now.DarkPixels(rows) > 0 && !(settled && now == *settled);
         };
         std::wstring last = CountText(hCount);
         auto count = [&] {
