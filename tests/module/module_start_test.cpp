@@ -197,8 +197,17 @@ class CaseFolder {
         std::vector<char> line(command.begin(), command.end());
         line.push_back('\0');
         Report report;
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            m_cwd.c_str(), &si, &pi)) {
+        // Wine once failed a start with ERROR_INTERNAL_ERROR under load, and
+        // the next start of the same command worked: it gets two more tries.
+        BOOL started = FALSE;
+        for (int tries = 0; tries < 3; ++tries) {
+            started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     m_cwd.c_str(), &si, &pi);
+            if (started || GetLastError() != ERROR_INTERNAL_ERROR)
+                break;
+            Sleep(200);
+        }
+        if (!started) {
             ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
             return report;
         }
