@@ -89,10 +89,10 @@ void CRefreshScheduler::Refresh(bool bFirstFill) {
     CancelDeferred();
     m_bRefreshing = true;
     m_walkBegan = m_host.Now();
-    if (!bFirstFill)
-        m_refreshBegan = m_walkBegan;
     if (bFirstFill)
         m_host.ShowPatternAndTypes(!m_bNameBeforeFill);
+    else
+        m_refreshBegan = m_walkBegan;
     CStoreQuery::EResult result;
     do {
         // A handler that a look dispatched (the caller's own window, a

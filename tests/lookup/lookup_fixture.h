@@ -57,11 +57,11 @@ class LookupTest : public ::testing::Test {
 
     int LookupItem(Buffers& b, const char* pattern, int flags,
                    const std::function<void(const LookupWindow&)>& drive,
-                   DriveOutcome* outcome = nullptr) {
+                   DriveOutcome* outcome = nullptr, bool settle = true) {
         int answer = -1;
         DriveOutcome o = DriveLookup(
             [&] { answer = AtLookupItem(b.device, b.area, &b.type, pattern, flags, b.result); },
-            drive);
+            drive, 5000, settle);
         if (outcome)
             *outcome = o;
         return answer;

@@ -355,9 +355,9 @@ TEST_F(LookupTest, RowsShowWhileTheWalkReadsThemAndMoveNothing) {
         fake_add_item("C:PATTERNS", kTypeModel, ("M" + std::to_string(i)).c_str(), 1, 0);
     fake_set_item_delay(3); // a walk of 1.2 s
     Buffers b = Start("C:", "PATTERNS", kTypeModel);
-    auto call = [&] { AtLookupItem(b.device, b.area, &b.type, "", kAllFlags, b.result); };
-    DriveLookup(
-        call,
+    // Driven without waiting for the walk's end.
+    LookupItem(
+        b, "", kAllFlags,
         [](const LookupWindow& w) {
             HWND hList = w.Item(IDC_ITEM_LIST);
             auto rows = [&] { return static_cast<int>(w.Send(hList, LVM_GETITEMCOUNT)); };
@@ -383,7 +383,7 @@ TEST_F(LookupTest, RowsShowWhileTheWalkReadsThemAndMoveNothing) {
             EXPECT_EQ(w.SelectedRows(), std::vector<int>{8});
             w.Command(IDCANCEL);
         },
-        5000, false); // the driver would wait for the walk's end
+        nullptr, false);
 }
 
 // A byte compare ignoring case takes the first two names for one: the
