@@ -4,9 +4,18 @@
 #include "wildcard.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstring>
+
+// The system's own directory listing, documented for drivers: a batch of
+// entries per call.
+extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc,
+                                               PVOID apcContext, PIO_STATUS_BLOCK io, PVOID info,
+                                               ULONG length, FILE_INFORMATION_CLASS infoClass,
+                                               BOOLEAN singleEntry, PUNICODE_STRING mask,
+                                               BOOLEAN restart);
 
 namespace {
 
@@ -14,30 +23,59 @@ int32_t Clamp32(int64_t v) {
     return static_cast<int32_t>(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, v)));
 }
 
-// FILETIME counts 100 ns steps from 1601; the store speaks Unix seconds.
-int64_t UnixSeconds(const FILETIME& ft) {
-    const int64_t ticks =
-        (static_cast<int64_t>(ft.dwHighDateTime) << 32) | static_cast<int64_t>(ft.dwLowDateTime);
-    return ticks / 10000000 - 11644473600LL;
-}
-
-// Basic information (no short names) fetched in large batches: the walk
-// needs names, sizes and times only.
-HANDLE FindFirst(const StorePath& folder, WIN32_FIND_DATAW& fd) {
-    return FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                            nullptr, FIND_FIRST_EX_LARGE_FETCH);
+// A file time counts 100 ns steps from 1601; the store speaks Unix seconds.
+int64_t UnixSeconds(const LARGE_INTEGER& ft) {
+    return ft.QuadPart / 10000000 - 11644473600LL;
 }
 
 // An entry's name in the ANSI code page, into name (MAX_PATH bytes); false
 // when that code page cannot write it: with a "?" in its place it would
 // read as a wildcard and name no entry.
-bool AnsiName(const wchar_t* wide, char (&name)[MAX_PATH]) {
+bool AnsiName(const wchar_t* wide, int length, char (&name)[MAX_PATH]) {
     BOOL lost = FALSE;
     // UTF-8 writes every name and takes no flag for what it cannot.
     const bool utf8 = GetACP() == CP_UTF8;
-    return WideCharToMultiByte(CP_ACP, 0, wide, -1, name, MAX_PATH, nullptr,
-                               utf8 ? nullptr : &lost) > 0 &&
-           !lost;
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide, length, name, MAX_PATH - 1, nullptr,
+                                      utf8 ? nullptr : &lost);
+    if (n <= 0 || lost)
+        return false;
+    name[n] = '\0';
+    return true;
+}
+
+// Calls onEntry with each entry of folder but "." and "..", read in large
+// batches straight from the system: FindNextFileW costs a call and a copy
+// per entry, which under Wine is a third of a large folder's listing.
+// False when the folder cannot be read.
+template <typename OnEntry> bool ForEachEntry(const StorePath& folder, OnEntry onEntry) {
+    HANDLE h = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    // LONGLONG: the entries' times are 8-byte aligned.
+    std::vector<LONGLONG> buffer(64 * 1024 / sizeof(LONGLONG));
+    const ULONG size = static_cast<ULONG>(buffer.size() * sizeof(LONGLONG));
+    IO_STATUS_BLOCK io;
+    // Anything but success ends the listing: no more entries, or an error
+    // part way, which leaves what was read, as FindNextFileW would.
+    while (NtQueryDirectoryFile(h, nullptr, nullptr, nullptr, &io, buffer.data(), size,
+                                FileDirectoryInformation, FALSE, nullptr, FALSE) == 0) {
+        const char* at = reinterpret_cast<const char*>(buffer.data());
+        for (;;) {
+            const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
+            const int length = static_cast<int>(entry->FileNameLength / sizeof(wchar_t));
+            const bool dots = entry->FileName[0] == L'.' &&
+                              (length == 1 || (length == 2 && entry->FileName[1] == L'.'));
+            if (length > 0 && !dots)
+                onEntry(*entry, length);
+            if (entry->NextEntryOffset == 0)
+                break;
+            at += entry->NextEntryOffset;
+        }
+    }
+    CloseHandle(h);
+    return true;
 }
 
 } // namespace
@@ -66,41 +104,29 @@ std::optional<StorePath> PathSetting(const char* variable) {
 }
 
 bool ListFolders(const StorePath& folder, const std::function<void(const char*)>& onFolder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirst(folder, fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
     char name[MAX_PATH];
-    do {
-        if (fd.cFileName[0] != L'.' && (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            AnsiName(fd.cFileName, name))
+    return ForEachEntry(folder, [&](const FILE_DIRECTORY_INFORMATION& entry, int length) {
+        if (entry.FileName[0] != L'.' && (entry.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            AnsiName(entry.FileName, length, name))
             onFolder(name);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    return true;
+    });
 }
 
 void ListFiles(const StorePath& folder, const char* pattern, std::vector<StoreFile>& files) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirst(folder, fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
     char name[MAX_PATH];
-    do {
-        if (fd.cFileName[0] == L'.' || (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            !AnsiName(fd.cFileName, name))
-            continue;
+    ForEachEntry(folder, [&](const FILE_DIRECTORY_INFORMATION& entry, int length) {
+        if (entry.FileName[0] == L'.' || (entry.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !AnsiName(entry.FileName, length, name))
+            return;
         const size_t len = std::strlen(name);
         if (len >= AT_ITEM_NAME_SIZE || !WildcardMatch(pattern, name))
-            continue;
+            return;
         files.emplace_back();
         StoreFile& f = files.back();
         std::memcpy(f.name, name, len + 1);
-        f.size = Clamp32((static_cast<int64_t>(fd.nFileSizeHigh) << 32) |
-                         static_cast<int64_t>(fd.nFileSizeLow));
-        f.modTime = Clamp32(UnixSeconds(fd.ftLastWriteTime));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+        f.size = Clamp32(entry.EndOfFile.QuadPart);
+        f.modTime = Clamp32(UnixSeconds(entry.LastWriteTime));
+    });
 }
 
 bool IsFolder(const StorePath& path) {
