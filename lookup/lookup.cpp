@@ -92,7 +92,7 @@ ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
 END_MESSAGE_MAP()
 
 INT_PTR CLookup::DoModal() {
-    m_opened = ::GetTickCount();
+    m_opened = Now();
     m_chosen.RemoveAll();
     const INT_PTR nResult = CDialog::DoModal();
     if (nResult == IDOK)
@@ -272,6 +272,15 @@ void CLookup::ShowNewRows(const SLookupChoice& choice, std::vector<SItemRow>&& r
     m_list.ShowRows(std::move(rows));
 }
 
+uint32_t CLookup::Now() {
+    // GetTickCount moves in steps of the timer's tick (15.6 ms on Windows):
+    // too coarse to tell what a batch of rows cost.
+    LARGE_INTEGER count, frequency;
+    ::QueryPerformanceCounter(&count);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<uint32_t>(count.QuadPart / (frequency.QuadPart / 1000));
+}
+
 void CLookup::ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) {
     ShowNewRows(choice, std::vector<SItemRow>(pRows, pRows + nRows));
     m_bRowsComing = true;
@@ -281,6 +290,11 @@ void CLookup::ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, 
 void CLookup::AppendRows(const SItemRow* pRows, int nRows) {
     m_list.AppendRows(pRows, nRows);
     ShowRowsComing();
+}
+
+void CLookup::ShowRowsRead(int nRead) {
+    m_staticCount.ShowNumber(nRead, true);
+    m_staticCount.UpdateWindow();
 }
 
 void CLookup::ShowRowsComing() {

@@ -84,11 +84,12 @@ class CLookup : public CDialog, private CRefreshHost {
     bool TypedKeysWaiting() override;
     void SetRefreshTimer(bool bSet) override;
     bool IsClosing() override { return !m_hWnd || IsEnding(); }
-    uint32_t Now() override { return ::GetTickCount(); }
+    uint32_t Now() override;
     void ShowPatternAndTypes(bool bPattern) override;
     SLookupChoice ReadChoice() override;
     void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override;
     void AppendRows(const SItemRow* pRows, int nRows) override;
+    void ShowRowsRead(int nRead) override;
     void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, int nShown,
                      bool bAnnounce) override;
     void ShowStoppedWalk() override;

@@ -1,5 +1,7 @@
 #include "refresh_scheduler.h"
 
+#include <algorithm>
+
 // Between two storage calls: looks at the input, at most every kLookMs.
 class CRefreshScheduler::CWalkWatch : public CQueryObserver {
   public:
@@ -125,7 +127,7 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     // truth too: the rows of the name before are not this walk's.
     // A walk of a few storage calls, whenever it began, shows its rows once.
     const bool bFirst = m_nStreamed < 0;
-    if (!m_bStream || now - (bFirst ? m_refreshBegan : m_lastRows) <
+    if (!m_bStream || now - (bFirst ? m_refreshBegan : m_lastCount) <
                           static_cast<uint32_t>(bFirst ? kFirstRowsMs : kMoreRowsMs))
         return;
     if (bFirst && now - m_walkBegan < static_cast<uint32_t>(kShortestWalkMs))
@@ -134,12 +136,17 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     const int nRows = static_cast<int>(walk.rows.size());
     if (!bFirst && nRows == m_nStreamed)
         return;
+    m_lastCount = now;
+    if (!bFirst && now - m_lastRows < m_rowsGap)
+        return m_host.ShowRowsRead(nRows);
     m_lastRows = now;
     if (bFirst)
         m_host.ShowFirstRows(walk.choice, walk.rows.data(), nRows);
     else
         m_host.AppendRows(walk.rows.data() + m_nStreamed, nRows - m_nStreamed);
     m_nStreamed = nRows;
+    const uint32_t cost = m_host.Now() - now;
+    m_rowsGap = std::max<uint32_t>(kMoreRowsMs, cost * kBatchShare);
 }
 
 bool CRefreshScheduler::WalkGoesOn() {

@@ -60,6 +60,8 @@ class CRefreshHost {
     // may come.
     virtual void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) = 0;
     virtual void AppendRows(const SItemRow* pRows, int nRows) = 0;
+    // The count of rows the walk under way has read, more than are shown.
+    virtual void ShowRowsRead(int nRead) = 0;
     // A complete walk's result, its rows handed over, of which nShown are
     // on the screen already (-1: none of this walk, not even an empty
     // first batch); bAnnounce for a refresh from the controls.
@@ -105,16 +107,19 @@ class CRefreshScheduler {
     // A walk over a fast store is shown once, complete; a longer one shows
     // its first rows kFirstRowsMs after the refresh began (the first fill's:
     // after the dialog opened, the walk having run kShortestWalkMs at
-    // least), then what it has read every kMoreRowsMs. Each batch changes
-    // the list view's item count, which redraws its scroll bars (10 to 40
-    // ms under Wine, whatever the rows): the longer the gap, the less that
-    // costs a long walk.
+    // least), then what it has read every kMoreRowsMs. A batch changes the
+    // list view's item count, which redraws its scroll bars whatever the
+    // rows: under Wine twice, 10 to 40 ms. Where a batch costs that much,
+    // the next comes later, so that batches take at most one part in
+    // kBatchShare of the walk; the count still shows what was read every
+    // kMoreRowsMs.
     enum {
         kLookMs = 25,
         kMostPerLook = 200,
         kFirstRowsMs = 50,
         kShortestWalkMs = 10,
-        kMoreRowsMs = 240
+        kMoreRowsMs = 240,
+        kBatchShare = 25
     };
 
   private:
@@ -147,6 +152,8 @@ class CRefreshScheduler {
     uint32_t m_refreshBegan = 0; // or the dialog opened, for the first fill
     uint32_t m_walkBegan = 0;
     uint32_t m_lastRows = 0;
+    uint32_t m_lastCount = 0;
+    uint32_t m_rowsGap = kMoreRowsMs; // after the last batch, for what it cost
 };
 
 #endif

@@ -205,6 +205,7 @@ struct CScriptedDialog : CRefreshHost {
         m_rows.insert(m_rows.end(), added.begin(), added.end());
         ++m_nBatches;
     }
+    void ShowRowsRead(int nRead) override { EXPECT_GT(nRead, static_cast<int>(m_rows.size())); }
     void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, int nShown,
                      bool) override {
         const int area = CStoreQuery::NameOfChoice(listing.areas, m_area.c_str());
