@@ -121,8 +121,7 @@ double StandInWalk(const char* path) {
     return n >= 0 ? t : 0;
 }
 
-// The store's first item call of the slow store's walk: it lists and sorts
-// the area's files before it answers.
+// The slow store's first item call: it lists and sorts the area's files.
 double StoreFirstCall() {
     char name[AT_ITEM_NAME_SIZE];
     const double start = Seconds();
@@ -510,26 +509,19 @@ StreamFigures MeasureStreaming(bool stream, bool typed, bool bFirst) {
             return now.DarkPixels(rows) > 0 && !(settled && now == *settled);
         };
         std::wstring last = CountText(hCount);
-        LRESULT lastRows = w.Send(hList, LVM_GETITEMCOUNT, 0, 0);
+        LRESULT lastRows = w.Send(hList, LVM_GETITEMCOUNT), listed = lastRows;
         auto count = [&] {
             const std::wstring now = CountText(hCount);
             const bool bMore = !now.empty() && now.back() == L'\u2026';
             f.batches += now != last && bMore;
-            const LRESULT rows = w.Send(hList, LVM_GETITEMCOUNT, 0, 0);
-            f.rowBatches += rows != lastRows && bMore;
+            f.rowBatches += (listed = w.Send(hList, LVM_GETITEMCOUNT)) != lastRows && bMore;
             last = now;
-            lastRows = rows;
+            lastRows = listed;
             return now;
         };
-        if (bFirst) {
-            while (!drawn() && Seconds() - start < 60)
-                Sleep(1);
-            f.first = Seconds() - start;
-        } else {
-            while (count() != L"20000" && Seconds() - start < 60)
-                Sleep(1);
-            f.complete = Seconds() - start;
-        }
+        while (!(bFirst ? drawn() : count() == L"20000") && Seconds() - start < 60)
+            Sleep(1);
+        (bFirst ? f.first : f.complete) = Seconds() - start;
         w.Command(IDCANCEL);
         w.WaitClosed(kPatience);
     };
@@ -696,7 +688,7 @@ int main(int argc, char** argv) {
         std::printf("| %s | %.0f | %.0f | %.2f | %s |\n", what, on * 1e3, off * 1e3,
                     off > 0 ? on / off : 0, goal);
     };
-    std::printf("The same store, rows shown as the walk reads them (first rows 50 ms after the "
+    std::printf("The same store, rows shown as the walk reads them (first rows 100 ms after the "
                 "call or the key, then more as below) against rows shown only once the walk is "
                 "complete (`TAVORIN_ROWS_WHEN_COMPLETE=1`), in alternating order, medians of %d. "
                 "\"Drawn\" is read back from the screen: the list's area below its header holds "
