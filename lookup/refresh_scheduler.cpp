@@ -145,8 +145,10 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     else
         m_host.AppendRows(walk.rows.data() + m_nStreamed, nRows - m_nStreamed);
     m_nStreamed = nRows;
+    // The first batch may hold a row or two: the next fills the view, at
+    // its time whatever the first cost, or a click would find no row.
     const uint32_t cost = m_host.Now() - now;
-    m_rowsGap = std::max<uint32_t>(kMoreRowsMs, cost * kBatchShare);
+    m_rowsGap = std::max<uint32_t>(kMoreRowsMs, bFirst ? 0 : cost * kBatchShare);
 }
 
 bool CRefreshScheduler::WalkGoesOn() {

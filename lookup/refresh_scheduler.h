@@ -111,10 +111,10 @@ class CRefreshScheduler {
     // after the dialog opened, the walk having run kShortestWalkMs at
     // least), then what it has read every kMoreRowsMs. A batch changes the
     // list view's item count, which redraws its scroll bars whatever the
-    // rows: under Wine twice, 10 to 40 ms. Where a batch costs that much,
-    // the next comes later, so that batches take at most one part in
-    // kBatchShare of the walk; the count still shows what was read every
-    // kMoreRowsMs.
+    // rows: under Wine twice, 10 to 40 ms. Where a batch after the first
+    // costs that much, the next comes later, so that batches take at most
+    // one part in kBatchShare of the walk; the count still shows what was
+    // read every kMoreRowsMs.
     enum {
         kLookMs = 25,
         kMostPerLook = 200,
