@@ -126,9 +126,12 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     // none once a change has stopped it. A first batch of no rows is the
     // truth too: the rows of the name before are not this walk's.
     // A walk of a few storage calls, whenever it began, shows its rows once.
+    // While the list shows none of this walk's rows (an empty first batch
+    // replaced the name before's), the first it reads come at once.
     const bool bFirst = m_nStreamed < 0;
-    if (!m_bStream || now - (bFirst ? m_refreshBegan : m_lastCount) <
-                          static_cast<uint32_t>(bFirst ? kFirstRowsMs : kMoreRowsMs))
+    const bool bNoRows = m_nStreamed <= 0;
+    const uint32_t wait = bFirst ? uint32_t{kFirstRowsMs} : bNoRows ? 0u : uint32_t{kMoreRowsMs};
+    if (!m_bStream || now - (bFirst ? m_refreshBegan : m_lastCount) < wait)
         return;
     if (bFirst && now - m_walkBegan < static_cast<uint32_t>(kShortestWalkMs))
         return;
@@ -137,7 +140,7 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     if (!bFirst && nRows == m_nStreamed)
         return;
     m_lastCount = now;
-    if (!bFirst && now - m_lastRows < m_rowsGap)
+    if (!bNoRows && now - m_lastRows < m_rowsGap)
         return m_host.ShowRowsRead(nRows);
     m_lastRows = now;
     if (bFirst)
@@ -145,10 +148,10 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     else
         m_host.AppendRows(walk.rows.data() + m_nStreamed, nRows - m_nStreamed);
     m_nStreamed = nRows;
-    // The first batch may hold a row or two: the next fills the view, at
-    // its time whatever the first cost, or a click would find no row.
+    // The first rows may be a row or two: the next fill the view, at their
+    // time whatever the first cost, or a click would find no row.
     const uint32_t cost = m_host.Now() - now;
-    m_rowsGap = std::max<uint32_t>(kMoreRowsMs, bFirst ? 0 : cost * kBatchShare);
+    m_rowsGap = std::max<uint32_t>(kMoreRowsMs, bNoRows ? 0 : cost * kBatchShare);
 }
 
 bool CRefreshScheduler::WalkGoesOn() {
