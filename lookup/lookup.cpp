@@ -275,10 +275,15 @@ void CLookup::ShowNewRows(const SLookupChoice& choice, std::vector<SItemRow>&& r
 uint32_t CLookup::Now() {
     // GetTickCount moves in steps of the timer's tick (15.6 ms on Windows):
     // too coarse to tell what a batch of rows cost.
-    LARGE_INTEGER count, frequency;
+    // Read at every storage call of a walk: the frequency is fixed at boot.
+    static const LONGLONG perMs = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return frequency.QuadPart / 1000;
+    }();
+    LARGE_INTEGER count;
     ::QueryPerformanceCounter(&count);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<uint32_t>(count.QuadPart / (frequency.QuadPart / 1000));
+    return static_cast<uint32_t>(count.QuadPart / perMs);
 }
 
 void CLookup::ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) {
@@ -298,9 +303,8 @@ void CLookup::ShowRowsRead(int nRead) {
 }
 
 void CLookup::ShowRowsComing() {
-    m_staticCount.ShowNumber(m_list.GetItemCount(), true);
     m_list.UpdateWindow();
-    m_staticCount.UpdateWindow();
+    ShowRowsRead(m_list.GetItemCount());
 }
 
 void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, int nShown,
