@@ -272,10 +272,11 @@ void CLookup::ShowNewRows(const SLookupChoice& choice, std::vector<SItemRow>&& r
     m_list.ShowRows(std::move(rows));
 }
 
-uint32_t CLookup::Now() {
-    // GetTickCount moves in steps of the timer's tick (15.6 ms on Windows):
-    // too coarse to tell what a batch of rows cost.
-    // Read at every storage call of a walk: the frequency is fixed at boot.
+uint32_t CLookup::PreciseNow() {
+    // GetTickCount moves in steps of the timer's tick (15.6 ms on Windows,
+    // 16 under Wine): too coarse to tell what a batch of rows cost. The
+    // counter is no clock for every storage call: under Wine each read is
+    // a trip to the system (10 ms over a walk of 100,000 items).
     static const LONGLONG perMs = [] {
         LARGE_INTEGER frequency;
         ::QueryPerformanceFrequency(&frequency);

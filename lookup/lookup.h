@@ -84,7 +84,8 @@ class CLookup : public CDialog, private CRefreshHost {
     bool TypedKeysWaiting() override;
     void SetRefreshTimer(bool bSet) override;
     bool IsClosing() override { return !m_hWnd || IsEnding(); }
-    uint32_t Now() override;
+    uint32_t Now() override { return ::GetTickCount(); }
+    uint32_t PreciseNow() override;
     void ShowPatternAndTypes(bool bPattern) override;
     SLookupChoice ReadChoice() override;
     void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override;

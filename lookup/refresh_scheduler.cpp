@@ -143,6 +143,7 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     if (!bNoRows && now - m_lastRows < m_rowsGap)
         return m_host.ShowRowsRead(nRows);
     m_lastRows = now;
+    const uint32_t began = m_host.PreciseNow();
     if (bFirst)
         m_host.ShowFirstRows(walk.choice, walk.rows.data(), nRows);
     else
@@ -150,7 +151,7 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     m_nStreamed = nRows;
     // The first rows may be a row or two: the next fill the view, at their
     // time whatever the first cost, or a click would find no row.
-    const uint32_t cost = m_host.Now() - now;
+    const uint32_t cost = m_host.PreciseNow() - began;
     m_rowsGap = std::max<uint32_t>(kMoreRowsMs, bNoRows ? 0 : cost * kBatchShare);
 }
 

@@ -46,8 +46,12 @@ class CRefreshHost {
     virtual void SetRefreshTimer(bool bSet) = 0;
     // The dialog ends, or is gone.
     virtual bool IsClosing() = 0;
-    // Milliseconds, from any origin.
+    // Milliseconds, from any origin. Read between every two storage calls:
+    // it must cost next to nothing, and may move in steps of the system's
+    // timer tick.
     virtual uint32_t Now() = 0;
+    // Milliseconds to a finer step, for what a batch of rows cost.
+    virtual uint32_t PreciseNow() = 0;
 
     // The refresh's steps
     // The first fill's own: the item types, and the caller's pattern in the

@@ -180,6 +180,7 @@ struct CScriptedDialog : CRefreshHost {
     uint32_t Now() override {
         return m_bRandomClock ? m_clock += m_random() % 80 : fake_call_count() * 30;
     }
+    uint32_t PreciseNow() override { return Now(); }
     void ShowPatternAndTypes(bool bPattern) override {
         m_name = bPattern ? "*" : m_name; // the caller's pattern is ""
         m_types = CStoreQuery::ListTypes();
