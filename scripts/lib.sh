@@ -27,8 +27,9 @@ log() { printf '%s\n' "$*" >&2; }
 project_version() { sed -n 's/^project(tavorin VERSION \([0-9.]*\).*/\1/p' "$REPO/CMakeLists.txt"; }
 
 # Installs whatever of TAVORIN_PACKAGES is missing (needs root the first time).
+# A machine that has them all touches no package list and fetches nothing.
 install_packages() {
-    local missing=() p
+    local missing=() p twins
     for p in $TAVORIN_PACKAGES; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
@@ -40,8 +41,96 @@ install_packages() {
     log "installing: ${missing[*]}"
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     export DEBIAN_FRONTEND=noninteractive
-    timeout 900 apt-get update -qq >/dev/null || return 1
-    timeout 1800 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
+    refresh_package_lists
+    twins=$(fetch_lagging_twins "${missing[@]}")
+    # shellcheck disable=SC2086 # one path a line, none with spaces
+    apt_install "${missing[@]}" $twins
+}
+
+# apt-get update. A mirror caught mid-sync serves one list out of step with
+# its signed release file (seen: the security archive's i386 list); apt
+# then keeps the lists it could read and exits 100. That is worth a warning,
+# not the end: the install below says what, if anything, it lacked.
+refresh_package_lists() {
+    local out
+    out=$(timeout 900 apt-get update 2>&1) && return 0
+    log "warning: apt-get update failed in part; going on with the package lists it has:"
+    printf '%s\n' "$out" | sed -n 's/^E: \(.*\)/  \1/p' | sed 's/ \[IP: [^]]*\]//' >&2
+}
+
+# Packages of the i386 closure of "$@" (their names without :i386) whose
+# i386 version lags the amd64 one, as "name version" lines: the amd64
+# version, which both must have (a Multi-Arch: same package is installed at
+# one version on every architecture). $1 and $2 are the amd64 and i386
+# candidates in apt-cache show's form. An i386 list that lags is the usual
+# case (it is the one a mirror mid-sync failed to serve); the reverse is
+# left to apt, which reports it.
+lagging_twins() {
+    awk -v RS= -F '\n' '
+        { name = ver = ""; same = 0
+          for (i = 1; i <= NF; i++) {
+              if ($i ~ /^Package: /) name = substr($i, 10)
+              else if ($i ~ /^Version: /) ver = substr($i, 10)
+              else if ($i == "Multi-Arch: same") same = 1
+          } }
+        FILENAME == ARGV[1] && same { amd64[name] = ver }
+        FILENAME == ARGV[2] && (name in amd64) && ver != amd64[name] { print name, amd64[name], ver }
+    ' "$1" "$2" | while read -r name amd64 i386; do
+        dpkg --compare-versions "$amd64" gt "$i386" && echo "$name $amd64"
+    done
+}
+
+# For each i386 package of the closure of the missing :i386 packages whose
+# amd64 twin is newer in the lists, fetches the twin's i386 build from the
+# archive's pool, where the amd64 build lies, and prints the .deb's path.
+# The lists that name it failed to refresh, so the .deb is checked against
+# its own control fields only (name, version, architecture); the archive's
+# signature covers the amd64 list alone. Without it apt refuses the install:
+# the amd64 library is at the security version, the i386 one only at the
+# release's.
+fetch_lagging_twins() {
+    local roots=() fetched=() p dir names lagging uris name version uri deb
+    for p; do [[ $p == *:i386 ]] && roots+=("$p"); done
+    [ ${#roots[@]} -eq 0 ] && return 0
+    names=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
+        --no-breaks --no-replaces --no-enhances "${roots[@]}" 2>/dev/null |
+        sed -n 's/^\([^ <].*\):i386$/\1/p' | sort -u)
+    [ -n "$names" ] || return 0
+    dir="$REPO/build/i386-twins"
+    mkdir -p "$dir" || return 0
+    # shellcheck disable=SC2046 # one name a word
+    apt-cache show --no-all-versions $(printf '%s:amd64\n' $names) >"$dir/amd64.list" 2>/dev/null
+    # shellcheck disable=SC2046
+    apt-cache show --no-all-versions $(printf '%s:i386\n' $names) >"$dir/i386.list" 2>/dev/null
+    lagging=$(lagging_twins "$dir/amd64.list" "$dir/i386.list")
+    [ -n "$lagging" ] || return 0
+    # shellcheck disable=SC2046 # "name:amd64=version" words
+    uris=$(apt-get download --print-uris $(printf '%s:amd64=%s\n' $lagging) 2>/dev/null |
+        sed -n "s/^'\([^']*\)_amd64\.deb'.*/\1_i386.deb/p")
+    while read -r name version; do
+        uri=$(printf '%s\n' "$uris" | grep -m 1 "/${name}_[^/]*_i386\.deb$")
+        deb="$dir/${name}_i386.deb"
+        if [ -z "$uri" ] || ! timeout 300 /usr/lib/apt/apt-helper download-file "$uri" "$deb" >/dev/null 2>&1; then
+            log "$name:i386 $version: not in the package lists and not in the pool (${uri:-no address})"
+        elif [ "$(dpkg-deb -f "$deb" Package Version Architecture 2>/dev/null | tr '\n' ' ')" != "Package: $name Version: $version Architecture: i386 " ]; then
+            log "$name:i386 $version: the pool's $uri is another package; not used"
+        else
+            fetched+=("$name $version")
+            echo "$deb"
+        fi
+    done <<<"$lagging"
+    [ ${#fetched[@]} -eq 0 ] ||
+        log "the i386 package list lags the amd64 one; fetched ${#fetched[@]} i386 packages from the pool at their amd64 versions: $(printf "%s, " "${fetched[@]}" | sed "s/, $//")"
+}
+
+# apt-get install; when it fails, its last lines say which package could
+# not be installed and why, not only that something failed.
+apt_install() {
+    local out
+    out=$(timeout 1800 apt-get install -y --no-install-recommends "$@" 2>&1) && return 0
+    log "apt-get install failed:"
+    printf '%s\n' "$out" | grep -E '^ ?[^ ]+ : |^ {3,}(Pre)?Depends: |^E: ' | tail -n 25 >&2
+    return 1
 }
 
 # Generates whatever of TAVORIN_LOCALES the system lacks (needs root).
