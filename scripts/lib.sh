@@ -128,8 +128,8 @@ fetch_lagging_twins() {
 apt_install() {
     local out
     out=$(timeout 1800 apt-get install -y --no-install-recommends "$@" 2>&1) && return 0
-    log "apt-get install failed:"
-    printf '%s\n' "$out" | grep -E '^ ?[^ ]+ : |^ {3,}(Pre)?Depends: |^E: ' | tail -n 25 >&2
+    log "package installation failed; apt-get install says:"
+    printf '%s\n' "$out" | grep -E '^ ?[^ ]+ : |^ {3,}(Pre)?Depends: |^dpkg: error|^E: ' | tail -n 25 >&2
     return 1
 }
 
