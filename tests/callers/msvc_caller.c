@@ -38,6 +38,7 @@ IMPORT DWORD WINAPI GetCurrentThreadId(void);
 IMPORT void* WINAPI LocalFree(void* block);
 IMPORT BOOL WINAPI EnumThreadWindows(DWORD thread, WNDENUMPROC proc, LPARAM param);
 IMPORT int WINAPI GetWindowTextA(HWND window, char* text, int size);
+IMPORT int WINAPI InternalGetWindowText(HWND window, wchar_t* text, int size);
 IMPORT BOOL WINAPI IsWindowVisible(HWND window);
 IMPORT HWND WINAPI GetDlgItem(HWND dialog, int id);
 IMPORT LPARAM WINAPI SendMessageTimeoutA(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -48,6 +49,7 @@ IMPORT BOOL WINAPI PostMessageA(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 #define WM_COMMAND 0x0111
 #define IDOK 1
 #define IDC_ITEM_LIST 1004
+#define IDC_ITEM_COUNT 1005
 #define LVM_SETITEMSTATE 0x102B
 #define LVIS_SELECTED 0x0002
 #define SMTO_NORMAL 0
@@ -176,6 +178,16 @@ static BOOL WINAPI FindLookup(HWND window, LPARAM param) {
     return 0;
 }
 
+/* The dialog shows before its first walk has read the rows: the count is a
+ * plain number only once that walk is complete ("12..." while rows still
+ * come). Read without a message, which the dialog's thread would answer only
+ * between two steps of its walk. */
+static int Listed(HWND dialog) {
+    wchar_t text[16];
+    const int n = InternalGetWindowText(GetDlgItem(dialog, IDC_ITEM_COUNT), text, 16);
+    return n > 0 && text[n - 1] >= L'0' && text[n - 1] <= L'9';
+}
+
 static void SelectRow(HWND list, int row) {
     LVITEMA item;
     size_t result;
@@ -186,12 +198,13 @@ static void SelectRow(HWND list, int row) {
                         &result);
 }
 
-/* Finds the caller's "Lookup" dialog, picks rows 0 and 2 and presses OK.
- * Every wait is bounded: a dialog that does not close ends the process. */
+/* Finds the caller's "Lookup" dialog, waits for its rows, picks rows 0 and 2
+ * and presses OK. Every wait is bounded: a dialog that does not list or does
+ * not close ends the process. */
 static DWORD WINAPI Driver(void* param) {
     const DWORD caller = *(const DWORD*)param;
     HWND dialog = NULL;
-    int i;
+    int i, listed = 0;
     for (i = 0; i < 250 && !dialog; ++i) {
         EnumThreadWindows(caller, FindLookup, (LPARAM)&dialog);
         if (!dialog)
@@ -199,6 +212,12 @@ static DWORD WINAPI Driver(void* param) {
     }
     if (!dialog)
         return 1;
+    for (i = 0; i < 500 && !(listed = Listed(dialog)); ++i)
+        Sleep(20);
+    if (!listed) {
+        Print("FAIL the dialog's first walk did not complete within 10 s\n");
+        ExitProcess(4);
+    }
     SelectRow(GetDlgItem(dialog, IDC_ITEM_LIST), 0);
     SelectRow(GetDlgItem(dialog, IDC_ITEM_LIST), 2);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
