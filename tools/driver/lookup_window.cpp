@@ -13,8 +13,10 @@ DriveOutcome DriveLookup(const std::function<void()>& call,
         call,
         [&](HWND hDlg) {
             const LookupWindow w(hDlg);
-            if (settle)
-                w.WaitListed(patienceMs);
+            // Rows picked before the walk completes may not be there yet.
+            if (settle && !w.WaitListed(patienceMs) && w.IsOpen())
+                DriverFailure("the dialog's walk did not complete within " +
+                              std::to_string(patienceMs) + " ms");
             drive(w);
         },
         patienceMs, IDC_ITEM_LIST, settle);
