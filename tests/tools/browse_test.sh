@@ -28,6 +28,8 @@ run() {
     rc=$?
     out=$(tr -d '\r' <"$o") err=$(tr -d '\r' <"$e")
     rm -f "$o" "$e"
+    # The tool says why it exits 1; Wine's start.exe, failing to start it, says so on stdout.
+    if [ -n "$runner" ] && [ "$rc:$err" = 1: ]; then fail "Wine did not start the tool ($*): $out"; fi
 }
 
 expect_output() { # NAME EXPECTED_FILE ARGS...
