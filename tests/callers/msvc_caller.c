@@ -178,10 +178,8 @@ static BOOL WINAPI FindLookup(HWND window, LPARAM param) {
     return 0;
 }
 
-/* The dialog shows before its first walk has read the rows: the count is a
- * plain number only once that walk is complete ("12..." while rows still
- * come). Read without a message, which the dialog's thread would answer only
- * between two steps of its walk. */
+/* The count is a plain number once the first walk is complete ("12..." while
+ * rows come); read without a message, which the walk would hold. */
 static int Listed(HWND dialog) {
     wchar_t text[16];
     const int n = InternalGetWindowText(GetDlgItem(dialog, IDC_ITEM_COUNT), text, 16);
