@@ -196,9 +196,8 @@ static void SelectRow(HWND list, int row) {
                         &result);
 }
 
-/* Finds the caller's "Lookup" dialog, waits for its rows, picks rows 0 and 2
- * and presses OK. Every wait is bounded: a dialog that does not list or does
- * not close ends the process. */
+/* Finds the caller's "Lookup" dialog, picks rows 0 and 2 once listed and presses
+ * OK. Every wait is bounded: a dialog that does not list or close ends it all. */
 static DWORD WINAPI Driver(void* param) {
     const DWORD caller = *(const DWORD*)param;
     HWND dialog = NULL;

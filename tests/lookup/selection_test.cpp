@@ -353,9 +353,7 @@ TEST_F(LookupTest, KeysFromTheNameFieldSelectARowAndEnterTakesIt) {
 TEST_F(LookupTest, RowsShowWhileTheWalkReadsThemAndMoveNothing) {
     for (int i = 100; i < 500; ++i)
         fake_add_item("C:PATTERNS", kTypeModel, ("M" + std::to_string(i)).c_str(), 1, 0);
-    // A walk of 4 s: rows still come after a picture read back on a busy
-    // machine, which took most of a walk of 1.2 s.
-    fake_set_item_delay(10);
+    fake_set_item_delay(10); // a walk of 4 s: rows still come after a busy read-back
     Buffers b = Start("C:", "PATTERNS", kTypeModel);
     // Driven without waiting for the walk's end.
     LookupItem(
