@@ -184,6 +184,13 @@ wine_environment() {
     # It takes the ANSI code page from the locale too, so a prefix made for
     # another language (prepare_wine_locale) keeps that language's.
     export LC_ALL=${TAVORIN_WINE_LOCALE:-C.UTF-8}
+    # The command that runs a program, without address-space randomization
+    # for it and every process Wine starts for it: Debian's Wine has no
+    # preloader to keep 0x7ffe0000 free, and the kernel puts the heap of its
+    # 64-bit loader (fixed at 0x7d000000) anywhere in the next 1 GB. About
+    # one 64-bit start in 3,000 found its heap on that page and died before
+    # it ran: its parent's CreateProcess failed with ERROR_INTERNAL_ERROR.
+    TAVORIN_WINE=(setarch -R wine)
 }
 
 # True when folder $1 may be removed and made anew as a prefix: it does not

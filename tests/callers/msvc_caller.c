@@ -38,7 +38,6 @@ IMPORT DWORD WINAPI GetCurrentThreadId(void);
 IMPORT void* WINAPI LocalFree(void* block);
 IMPORT BOOL WINAPI EnumThreadWindows(DWORD thread, WNDENUMPROC proc, LPARAM param);
 IMPORT int WINAPI GetWindowTextA(HWND window, char* text, int size);
-IMPORT int WINAPI InternalGetWindowText(HWND window, wchar_t* text, int size);
 IMPORT BOOL WINAPI IsWindowVisible(HWND window);
 IMPORT HWND WINAPI GetDlgItem(HWND dialog, int id);
 IMPORT LPARAM WINAPI SendMessageTimeoutA(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -169,21 +168,18 @@ static void Walk(void) {
     Check(DeviceOffered("3:"), "null clears the marks");
 }
 
+/* A "Lookup" dialog whose first walk is complete: its count is a number ("12..." before). */
 static BOOL WINAPI FindLookup(HWND window, LPARAM param) {
-    char title[16] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (!Same(title, "Lookup") || !IsWindowVisible(window))
+    char text[16] = "";
+    int n;
+    GetWindowTextA(window, text, sizeof text);
+    if (!Same(text, "Lookup") || !IsWindowVisible(window))
+        return 1;
+    n = GetWindowTextA(GetDlgItem(window, IDC_ITEM_COUNT), text, sizeof text);
+    if (n == 0 || text[n - 1] < '0' || text[n - 1] > '9')
         return 1;
     *(HWND*)param = window;
     return 0;
-}
-
-/* The count is a plain number once the first walk is complete ("12..." while
- * rows come); read without a message, which the walk would hold. */
-static int Listed(HWND dialog) {
-    wchar_t text[16];
-    const int n = InternalGetWindowText(GetDlgItem(dialog, IDC_ITEM_COUNT), text, 16);
-    return n > 0 && text[n - 1] >= L'0' && text[n - 1] <= L'9';
 }
 
 static void SelectRow(HWND list, int row) {
@@ -196,23 +192,19 @@ static void SelectRow(HWND list, int row) {
                         &result);
 }
 
-/* Finds the caller's "Lookup" dialog, picks rows 0 and 2 once listed and presses
- * OK. Every wait is bounded: a dialog that does not list or close ends it all. */
+/* Finds the caller's listed "Lookup" dialog, picks rows 0 and 2 and presses OK.
+ * Every wait is bounded: a dialog that does not list or close ends the process. */
 static DWORD WINAPI Driver(void* param) {
     const DWORD caller = *(const DWORD*)param;
     HWND dialog = NULL;
-    int i, listed = 0;
-    for (i = 0; i < 250 && !dialog; ++i) {
+    int i;
+    for (i = 0; i < 500 && !dialog; ++i) {
         EnumThreadWindows(caller, FindLookup, (LPARAM)&dialog);
         if (!dialog)
             Sleep(20);
     }
-    if (!dialog)
-        return 1;
-    for (i = 0; i < 500 && !(listed = Listed(dialog)); ++i)
-        Sleep(20);
-    if (!listed) {
-        Print("FAIL the dialog's first walk did not complete within 10 s\n");
+    if (!dialog) {
+        Print("FAIL no \"Lookup\" dialog with its rows listed within 10 s\n");
         ExitProcess(4);
     }
     SelectRow(GetDlgItem(dialog, IDC_ITEM_LIST), 0);
