@@ -12,5 +12,5 @@ void CItemCount::ShowNumber(int nCount, bool bMore) {
     // UTF-16, which the static keeps as it is.
     wchar_t text[16];
     std::swprintf(text, sizeof text / sizeof text[0], L"%d\u2026", nCount);
-    ::SetWindowTextW(m_hWnd, text);
+    SetWindowText(text);
 }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -112,6 +114,30 @@ CStringArray CItemList::GetSelectedNames() const {
         names[i] = CString(text, static_cast<int>(strnlen(text, kResultTextSize - 1)));
     }
     return names;
+}
+
+CString CItemList::GetFocusedName() const {
+    const int row = GetNextItem(-1, LVNI_FOCUSED);
+    return row < 0 ? CString() : CString(m_rows.GetName(row));
+}
+
+void CItemList::SelectNamed(const CStringArray& names, const char* focused, int nFrom) {
+    // One pass over the rows, whatever the number of names.
+    std::unordered_set<std::string> wanted;
+    for (int i = 0; i < names.GetSize(); ++i)
+        wanted.insert(names[i].GetString());
+    for (int row = nFrom; row < m_rows.GetCount(); ++row) {
+        const char* name = m_rows.GetName(row);
+        if (!wanted.count(name))
+            continue;
+        const bool bFocus = std::strcmp(name, focused) == 0;
+        const UINT state = LVIS_SELECTED | (bFocus ? LVIS_FOCUSED : 0u);
+        SetItemState(row, state, state);
+        if (bFocus) {
+            SetSelectionMark(row);
+            EnsureVisible(row, FALSE);
+        }
+    }
 }
 
 void CItemList::MakeVirtual(CWnd* pDialog) {

@@ -15,6 +15,7 @@ class CItemList : public CListCtrl {
     // The names of the selected rows, top down, read back as any program
     // reads a row: cut to 49 characters.
     CStringArray GetSelectedNames() const;
+    CString GetFocusedName() const;
 
     // Operations
     // Takes the place of the template's list (this window) with a virtual
@@ -28,6 +29,9 @@ class CItemList : public CListCtrl {
     // Adds rows after those shown; the selection, the focused row and the
     // rows in view stay as they are.
     void AppendRows(const SItemRow* pRows, int nRows);
+    // Selects the rows from nFrom on whose names are among names, and
+    // focuses the one named focused, in view.
+    void SelectNamed(const CStringArray& names, const char* focused, int nFrom);
     // Up, Down, Page Up and Page Down typed elsewhere (the item name field)
     // select the row they lead to; false for any other key, and with Shift
     // or Ctrl down, when they stay the other control's.

@@ -6,6 +6,7 @@
 
 #include "names.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -79,6 +80,8 @@ ON_CBN_SELENDOK(IDC_AREA, OnFilterChanged)
 ON_CBN_SELENDOK(IDC_DEVICE, OnFilterChanged)
 ON_CHILD_MESSAGE(WM_KEYDOWN, IDC_ITEM_NAME, OnItemNameKeyDown)
 ON_NOTIFY(NM_DBLCLK, IDC_ITEM_LIST, OnDblclkItemList)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_ITEM_LIST, OnRowChanged)
+ON_NOTIFY(LVN_ODSTATECHANGED, IDC_ITEM_LIST, OnRowsChanged)
 ON_NOTIFY_FOR(LVN_GETDISPINFOA, IDC_ITEM_LIST, m_list, OnGetDispInfo)
 ON_NOTIFY_FOR(LVN_ODFINDITEMA, IDC_ITEM_LIST, m_list, OnFindItem)
 ON_NOTIFY_FOR(LVN_ODFINDITEMW, IDC_ITEM_LIST, m_list, OnFindItem)
@@ -140,26 +143,34 @@ BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
 }
 
 void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
-    m_bDoubleClicked = true;
     OnOK();
-    m_bDoubleClicked = false;
     *pResult = 0;
+}
+
+void CLookup::OnRowChanged(NMLISTVIEW& change, LRESULT*) {
+    if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+        UserSelected();
+}
+
+void CLookup::OnRowsChanged(NMLVODSTATECHANGE& change, LRESULT*) {
+    if ((change.uNewState ^ change.uOldState) & LVIS_SELECTED)
+        UserSelected();
+}
+
+void CLookup::UserSelected() {
+    if (!m_bRefilling)
+        m_shown.Selected();
 }
 
 void CLookup::OnOK() {
     // The user confirms the rows selected when they acted, with the
     // device, area and type those rows came from: a refresh deferred or
     // still walking has read a choice that the rows are not of, and a refill
-    // just now may have replaced the row of a double-click's first click.
+    // since may have replaced the rows the user picked from.
     m_scheduler.Confirm();
-    m_chosen = m_list.GetSelectedNames();
-    if (m_bRowsShown) {
-        SLookupChoice shown = m_shownChoice;
-        if (m_bDoubleClicked && m_chosen.IsEmpty() && !m_replaced.names.IsEmpty() &&
-            ::GetTickCount() - m_replaced.when <= ::GetDoubleClickTime()) {
-            m_chosen = m_replaced.names;
-            shown = m_replaced.choice;
-        }
+    SLookupChoice shown;
+    m_chosen = m_shown.GetConfirmed(m_list.GetSelectedNames(), shown);
+    if (m_shown.IsShown()) {
         m_strDevice = shown.device;
         m_strArea = shown.area;
         m_nType = shown.type;
@@ -183,7 +194,7 @@ void CLookup::TakeInput(bool bHold) {
     if (!::PeekMessageW(&msg, msg.hwnd, msg.message, msg.message, PM_REMOVE))
         return;
     if (!bHold)
-        return Dispatch(msg);
+        return HandleAsModalLoop(msg);
     // The keys as they were when it came: the keys after it have changed
     // them by the time it is handled (Shift let go before its letter is
     // translated).
@@ -196,15 +207,40 @@ bool CLookup::HandleHeldInput() {
         return false;
     SHeldInput held = m_held.front();
     m_held.pop_front();
+    // A list view takes a press's release from the queue, in a loop of its
+    // own that hands keys on untranslated: the release kept behind the
+    // press, and the moves before it, go back into the queue first.
+    const UINT press = held.msg.message;
+    const auto release = std::find_if(m_held.begin(), m_held.end(), [&](const SHeldInput& h) {
+        return (press == WM_LBUTTONDOWN || press == WM_RBUTTONDOWN) && h.msg.message == press + 1;
+    });
+    if (release != m_held.end()) {
+        const auto after =
+            std::stable_partition(m_held.begin(), release + 1, [](const SHeldInput& h) {
+                return h.msg.message < WM_MOUSEFIRST || h.msg.message > WM_MOUSELAST;
+            });
+        for (auto it = after; it != release + 1; ++it)
+            ::PostMessageW(it->msg.hwnd, it->msg.message, it->msg.wParam, it->msg.lParam);
+        m_held.erase(after, release + 1);
+    }
     BYTE keys[256];
     ::GetKeyboardState(keys);
     ::SetKeyboardState(held.keys);
-    Dispatch(held.msg);
+    HandleAsModalLoop(held.msg);
+    // What handling it posted (the character a key is translated to, the
+    // release a press took along where the list did not take it) is
+    // handled before the next message kept: else a key kept after a letter
+    // acts on the rows of the name before the letter.
+    MSG posted;
+    const UINT flags = PM_REMOVE | PM_QS_POSTMESSAGE;
+    while (::PeekMessageW(&posted, held.msg.hwnd, WM_KEYFIRST, WM_KEYLAST, flags) ||
+           ::PeekMessageW(&posted, held.msg.hwnd, WM_MOUSEFIRST, WM_MOUSELAST, flags))
+        HandleAsModalLoop(posted);
     ::SetKeyboardState(keys);
     return true;
 }
 
-void CLookup::Dispatch(MSG& msg) {
+void CLookup::HandleAsModalLoop(MSG& msg) {
     if (!m_hWnd || !::IsDialogMessageW(m_hWnd, &msg)) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
@@ -238,20 +274,25 @@ SLookupChoice CLookup::ReadChoice() {
         m_cbDevice.GetWindowText(m_strDevice);
         m_cbArea.GetWindowText(m_strArea);
     }
-    m_editItemName.GetWindowText(m_strItemName);
+    m_editItemName.GetWindowText(m_strPattern);
     const int type = m_cbType.GetCurSel();
     if (bListed || type != CB_ERR)
         m_nType = static_cast<int>(m_cbType.GetItemData(type));
-    m_strItemName = CStoreQuery::PatternToWalk(m_strItemName);
-    return SLookupChoice{m_strDevice, m_strArea, m_nType, m_strItemName, m_nFlags};
+    m_strPattern = CStoreQuery::PatternToWalk(m_strPattern);
+    m_shown.RefreshBegins();
+    return SLookupChoice{m_strDevice, m_strArea, m_nType, m_strPattern, m_nFlags};
+}
+
+int CLookup::RowsInView() {
+    return std::min(m_list.GetCountPerPage(), m_list.GetItemCount());
 }
 
 void CLookup::ShowPatternAndTypes(bool bPattern) {
     // The edit shows the "*" the walk takes; its change notification finds
     // the refresh running.
     if (bPattern) {
-        m_strItemName = CStoreQuery::PatternToWalk(m_strItemName);
-        m_editItemName.SetWindowText(m_strItemName);
+        m_strPattern = CStoreQuery::PatternToWalk(m_strPattern);
+        m_editItemName.SetWindowText(m_strPattern);
     }
     // Appended in the walk's order: an entry's index is the type's.
     m_cbType.ResetContent();
@@ -265,11 +306,23 @@ void CLookup::ShowPatternAndTypes(bool bPattern) {
 
 void CLookup::ShowNewRows(const SLookupChoice& choice, std::vector<SItemRow>&& rows) {
     m_nCountBefore = m_list.GetItemCount();
-    if (m_list.GetSelectedCount() > 0)
-        m_replaced = SReplacedPick{m_list.GetSelectedNames(), m_shownChoice, ::GetTickCount()};
-    m_shownChoice = choice;
-    m_bRowsShown = true;
+    const bool bPicking = m_shown.IsPicking();
+    m_shown.Replace(choice, bPicking ? m_list.GetSelectedNames() : CStringArray(),
+                    bPicking ? m_list.GetFocusedName() : CString());
+    m_bRefilling = true;
     m_list.ShowRows(std::move(rows));
+    m_bRefilling = false;
+    SelectPickIn(0);
+}
+
+void CLookup::SelectPickIn(int nFrom) {
+    // Rows a later batch adds may hold the rest of the pick.
+    const CShownRows::SPick* pPick = m_shown.GetPickToKeep();
+    if (!pPick)
+        return;
+    m_bRefilling = true;
+    m_list.SelectNamed(pPick->names, pPick->focused, nFrom);
+    m_bRefilling = false;
 }
 
 uint32_t CLookup::PreciseNow() {
@@ -294,7 +347,9 @@ void CLookup::ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, 
 }
 
 void CLookup::AppendRows(const SItemRow* pRows, int nRows) {
+    const int from = m_list.GetItemCount();
     m_list.AppendRows(pRows, nRows);
+    SelectPickIn(from);
     ShowRowsComing();
 }
 
@@ -312,10 +367,12 @@ void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&&
                           bool bAnnounce) {
     ShowEntries(m_cbDevice, listing.devices, m_strDevice);
     ShowEntries(m_cbArea, listing.areas, m_strArea);
-    if (nShown < 0)
+    if (nShown < 0) {
         ShowNewRows(listing.choice, std::move(rows));
-    else
+    } else {
         m_list.AppendRows(rows.data() + nShown, static_cast<int>(rows.size()) - nShown);
+        SelectPickIn(nShown);
+    }
     m_bRowsComing = false;
     const int count = m_list.GetItemCount();
     m_staticCount.ShowNumber(count);

@@ -8,6 +8,7 @@
 #include "item_list.h"
 #include "resource.h"
 #include "screen_reader.h"
+#include "shown_rows.h"
 #include "refresh_scheduler.h"
 
 #include <deque>
@@ -57,6 +58,10 @@ class CLookup : public CDialog, private CRefreshHost {
     // list's selection; TRUE when the key was taken.
     BOOL OnItemNameKeyDown(UINT nChar, LPARAM lKeyData);
     void OnDblclkItemList(NMHDR* pNMHDR, LRESULT* pResult);
+    // The selection changed, for one row or for a range.
+    void OnRowChanged(NMLISTVIEW& change, LRESULT* pResult);
+    void OnRowsChanged(NMLVODSTATECHANGE& change, LRESULT* pResult);
+    void UserSelected();
     // The toolbar's tooltips ask for their texts.
     void OnToolTipText(NMTTDISPINFOA& info, LRESULT* pResult);
     // A per-monitor-aware host's dialog moved to a monitor of another dpi.
@@ -67,8 +72,6 @@ class CLookup : public CDialog, private CRefreshHost {
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
 
   private:
-    class CWalkWatch;
-
     // Set-up, once per run.
     bool ReplacePlaceholderByToolbar();
     void AddViewButtons(UINT dpi);
@@ -80,6 +83,7 @@ class CLookup : public CDialog, private CRefreshHost {
     // What the refresh scheduler asks of the window.
     EInput NextInput() override;
     void TakeInput(bool bHold) override;
+    bool HoldsInput() override { return !m_held.empty(); }
     bool HandleHeldInput() override;
     bool TypedKeysWaiting() override;
     void SetRefreshTimer(bool bSet) override;
@@ -88,6 +92,7 @@ class CLookup : public CDialog, private CRefreshHost {
     uint32_t PreciseNow() override;
     void ShowPatternAndTypes(bool bPattern) override;
     SLookupChoice ReadChoice() override;
+    int RowsInView() override;
     void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override;
     void AppendRows(const SItemRow* pRows, int nRows) override;
     void ShowRowsRead(int nRead) override;
@@ -95,10 +100,12 @@ class CLookup : public CDialog, private CRefreshHost {
                      bool bAnnounce) override;
     void ShowStoppedWalk() override;
     // As the modal loop would.
-    void Dispatch(MSG& msg);
-    // Rows of another choice than those shown: the selection they replace
-    // is remembered, with its choice.
+    void HandleAsModalLoop(MSG& msg);
+    // Rows of another choice than those shown. What the user selected
+    // since the refresh began stays selected where the rows from nFrom on
+    // hold it.
     void ShowNewRows(const SLookupChoice& choice, std::vector<SItemRow>&& rows);
+    void SelectPickIn(int nFrom);
     // Rows a walk under way added: on the screen now, its next look may be
     // a while.
     void ShowRowsComing();
@@ -112,7 +119,7 @@ class CLookup : public CDialog, private CRefreshHost {
     CString m_strArea;
     CString m_strDevice;
     int m_nFlags;
-    CString m_strItemName;
+    CString m_strPattern; // the caller's, then the one walked last
     CEdit m_editItemName;
     CComboBox m_cbType;
     CItemList m_list;
@@ -130,17 +137,9 @@ class CLookup : public CDialog, private CRefreshHost {
         BYTE keys[256];
     };
     std::deque<SHeldInput> m_held;
-    // The selection a refill replaced, with the choice of its rows: the
-    // second click of a double-click, or OK, may come just after it.
-    struct SReplacedPick {
-        CStringArray names;
-        SLookupChoice choice;
-        DWORD when = 0;
-    } m_replaced;
-    SLookupChoice m_shownChoice; // of the rows on the screen
-    bool m_bDoubleClicked = false;
-    DWORD m_opened = 0; // when DoModal began
-    bool m_bRowsShown = false;
+    CShownRows m_shown;
+    bool m_bRefilling = false;  // the selection changes are the refill's own
+    DWORD m_opened = 0;         // when DoModal began
     bool m_bRowsComing = false; // from a walk that has not completed
     int m_nCountBefore = 0;     // the walk under way's
     CStringArray m_chosen;      // what OnOK collected, until the dialog has ended

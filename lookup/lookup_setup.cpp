@@ -19,7 +19,7 @@ CLookup::CLookup(const char* device, const char* area, int type, const char* pat
     m_strDevice = device;
     m_strArea = area;
     m_nType = type;
-    m_strItemName = pattern;
+    m_strPattern = pattern;
     m_nFlags = flags;
     m_pResults = results ? results : &m_ownResults;
     // Measurements compare a slow walk with the rows shown as it reads them

@@ -37,7 +37,11 @@ class CRefreshHost {
     // Takes the message NextInput classified from the queue: handles it as
     // the modal loop would, or keeps it behind those kept (bHold).
     virtual void TakeInput(bool bHold) = 0;
-    // Handles the oldest kept message; false when none is kept.
+    // Input is kept for a walk's rows.
+    virtual bool HoldsInput() = 0;
+    // Handles the oldest kept message, and what handling it posted (the
+    // character a key is translated to), before any other; false when none
+    // is kept.
     virtual bool HandleHeldInput() = 0;
     // Keys or characters for the dialog wait, kept or in the queue.
     virtual bool TypedKeysWaiting() = 0;
@@ -57,8 +61,11 @@ class CRefreshHost {
     // The first fill's own: the item types, and the caller's pattern in the
     // name field unless bPattern is false (a text arrived before).
     virtual void ShowPatternAndTypes(bool bPattern) = 0;
-    // The choice in the controls, with the pattern as the walk takes it.
+    // The choice in the controls, with the pattern as the walk takes it,
+    // for a walk about to begin.
     virtual SLookupChoice ReadChoice() = 0;
+    // Rows of the list the user sees now, at most a view's worth.
+    virtual int RowsInView() = 0;
     // The first rows a walk under way has read, of choice, instead of the
     // rows on the screen; then the rows it read since, after them. More
     // may come.
@@ -71,11 +78,46 @@ class CRefreshHost {
     // first batch); bAnnounce for a refresh from the controls.
     virtual void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
                              int nShown, bool bAnnounce) = 0;
-    // A walk stopped for a change: the last listing stays.
+    // A walk stopped for a change: what it showed stays, its count marked
+    // as incomplete, until the refresh for the change.
     virtual void ShowStoppedWalk() = 0;
 
   protected:
     ~CRefreshHost() = default;
+};
+
+// When a walk under way shows what it has read. A walk over a fast store is
+// shown once, complete (10,000 items take about 70 ms under Wine: a first
+// batch would fill the list twice, and cost the keystroke half as much
+// again). A longer one shows its first rows kFirstRowsMs after the refresh
+// began (the first fill's: after the dialog opened, the walk having run
+// kShortestWalkMs at least), once they fill the rows the list shows now,
+// so that a row under the pointer stays there; a walk so slow that they
+// do not within kFirstRowsLatestMs shows what it has. Then it shows what it
+// has read every kMoreRowsMs. A batch changes the list view's item count,
+// which redraws its scroll bars whatever the rows: under Wine twice, 10 to
+// 40 ms. Where a batch costs that much, the next comes later, so that
+// batches take at most one part in kBatchShare of the walk; the count still
+// shows what was read every kMoreRowsMs.
+struct SBatchClock {
+    enum {
+        kFirstRowsMs = 100,
+        kShortestWalkMs = 10,
+        kFirstRowsLatestMs = 1000,
+        kMoreRowsMs = 240,
+        kBatchShare = 25
+    };
+    enum EShow { kNothing, kCount, kRows };
+    // Milliseconds since each moment, at this storage call.
+    struct SNow {
+        uint32_t refresh; // since the refresh began, or the dialog opened for the first fill
+        uint32_t walk;    // since this walk began
+        uint32_t count;   // since the count or rows were last shown
+        uint32_t rows;    // since rows were last shown
+    };
+    // nShown -1: none of this walk yet; nInView: the rows the list showed
+    // when the walk began.
+    static EShow Next(const SNow& since, int nRead, int nShown, int nInView, uint32_t lastCost);
 };
 
 class CRefreshScheduler {
@@ -85,7 +127,8 @@ class CRefreshScheduler {
     CRefreshScheduler& operator=(const CRefreshScheduler&) = delete;
 
     // Attributes
-    // The last complete listing: the rows on the screen and their choice.
+    // The last complete listing's choice, devices and areas (its rows are
+    // the host's once shown).
     const SLookupListing& GetListing() const { return m_query.GetListing(); }
     bool HasListing() const { return m_bListed; }
 
@@ -95,45 +138,50 @@ class CRefreshScheduler {
     // opened (a time of Now's): the first rows are due counted from then.
     void FirstFill(uint32_t opened);
     void Changed(EChange change);
-    void TimerFired();
+    void TimerFired() { On(EEvent::kTimer); }
     // A key that moves through the rows, before and after the list takes
     // it: it acts on the rows of the name typed before it, and the input
     // behind it waits until it has.
-    void BeforeRowKey();
+    void BeforeRowKey() { On(EEvent::kRowKey); }
     void AfterRowKey() { HandleHeldInput(); }
     // OK, Enter or a double-click: the rows on the screen are confirmed, and
     // no deferred refresh runs.
-    void Confirm() { CancelDeferred(); }
+    void Confirm() { On(EEvent::kConfirm); }
     // Whether the rows of a long walk show as it reads them (the default),
     // or only once it is complete.
     void StreamRows(bool bStream) { m_bStream = bStream; }
 
-    // A walk over a fast store is shown once, complete (10,000 items take
-    // about 70 ms under Wine: a first batch would fill the list twice, and
-    // cost the keystroke half as much again); a longer one shows
-    // its first rows kFirstRowsMs after the refresh began (the first fill's:
-    // after the dialog opened, the walk having run kShortestWalkMs at
-    // least), then what it has read every kMoreRowsMs. A batch changes the
-    // list view's item count, which redraws its scroll bars whatever the
-    // rows: under Wine twice, 10 to 40 ms. Where a batch after the first
-    // costs that much, the next comes later, so that batches take at most
-    // one part in kBatchShare of the walk; the count still shows what was
-    // read every kMoreRowsMs.
-    enum {
-        kLookMs = 25,
-        kMostPerLook = 200,
-        kFirstRowsMs = 100,
-        kShortestWalkMs = 10,
-        kMoreRowsMs = 240,
-        kBatchShare = 25
-    };
+    enum { kLookMs = 25, kMostPerLook = 200 };
 
   private:
+    enum class EPhase {
+        kBeforeFill, // not on the screen yet: nothing to refresh
+        kNamed,      // the same, with a program's name for the first fill to walk
+        kIdle,       // the list is the last complete walk's, or a stopped one's
+        kDeferred,   // a change waits for the input before it: the timer runs
+        kWalking,
+        kStopping, // a change came during the walk: it stops at its next question
+        kQuitting, // WM_QUIT waits for the modal loop: nothing more runs
+    };
+    enum class EEvent { kFill, kName, kPick, kLater, kTimer, kRowKey, kConfirm };
+    // Why a walk runs: the first fill reads the caller's pattern and is not
+    // announced; a row key's input waits for the key, not for the walk.
+    enum class EReason { kFill, kNamedFill, kChange, kRowKey };
+    enum class EAction {
+        kNone,
+        kWalkFill,
+        kWalkNamedFill,
+        kWalk,
+        kWalkForRowKey,
+        kSetTimer,
+        kKillTimer
+    };
+    struct STransition;
+    static const STransition kTransitions[];
     class CWalkWatch;
 
-    void Refresh(bool bFirstFill);
-    void Defer();
-    void CancelDeferred();
+    void On(EEvent event);
+    void Refresh(EReason reason);
     bool WalkGoesOn();
     void HandleInputDuringWalk();
     void HandleHeldInput();
@@ -141,25 +189,20 @@ class CRefreshScheduler {
 
     CRefreshHost& m_host;
     CStoreQuery m_query;
-    bool m_bFillStarted = false;
-    bool m_bNameBeforeFill = false; // the name changed before the first fill
-    bool m_bListed = false;
-    bool m_bDeferred = false;
-    bool m_bRefreshing = false;
-    bool m_bWalking = false;
-    bool m_bChanged = false;  // during a walk
-    bool m_bQuitting = false; // WM_QUIT waits for the modal loop
-    bool m_bReplaying = false;
-    bool m_bRowKeyWaits = false; // for the refresh it started
-    int m_nHeld = 0;             // messages the host keeps for a walk's rows
-    uint32_t m_lastLook = 0;
+    EPhase m_phase = EPhase::kBeforeFill;
+    EReason m_reason = EReason::kFill; // of the walk under way
+    bool m_bListed = false;            // a walk has completed
+    bool m_bReplaying = false;         // held input, in a frame further out
     bool m_bStream = true;
-    int m_nStreamed = -1;        // rows of the walk under way on the screen; -1: none yet
-    uint32_t m_refreshBegan = 0; // or the dialog opened, for the first fill
+    // The walk under way's times, and what it showed.
+    uint32_t m_refreshBegan = 0;
     uint32_t m_walkBegan = 0;
-    uint32_t m_lastRows = 0;
+    uint32_t m_lastLook = 0;
     uint32_t m_lastCount = 0;
-    uint32_t m_rowsGap = kMoreRowsMs; // after the last batch, for what it cost
+    uint32_t m_lastRows = 0;
+    uint32_t m_lastCost = 0;
+    int m_nShown = -1; // -1: nothing of this walk yet
+    int m_nInView = 0;
 };
 
 #endif

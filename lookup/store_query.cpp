@@ -64,19 +64,21 @@ CStoreQuery::EResult CStoreQuery::Run(const SLookupChoice& choice, CQueryObserve
     return result;
 }
 
-CStoreQuery::EResult CStoreQuery::Asked(CQueryObserver& observer, uint32_t generation) const {
+std::optional<CStoreQuery::EResult> CStoreQuery::Interrupted(CQueryObserver& observer,
+                                                             uint32_t generation) const {
     if (!observer.GoOn())
         return kStopped;
-    return WalkGeneration() == generation ? kComplete : kDisturbed;
+    if (WalkGeneration() != generation)
+        return kDisturbed;
+    return std::nullopt;
 }
 
 CStoreQuery::EResult CStoreQuery::WalkDevices(CQueryObserver& observer) {
     m_walk.devices.clear();
     const char* name = ListFirstDevice(kLocalComputer, m_walk.choice.flags);
     for (const uint32_t walk = WalkGeneration(); name; name = ListNextDevice()) {
-        const EResult result = Asked(observer, walk);
-        if (result != kComplete)
-            return result;
+        if (const std::optional<EResult> why = Interrupted(observer, walk))
+            return *why;
         if (std::strlen(name) <= kDeviceNameMax)
             m_walk.devices.emplace_back(name);
     }
@@ -90,9 +92,8 @@ CStoreQuery::EResult CStoreQuery::WalkAreas(CQueryObserver& observer) {
     for (const uint32_t walk = WalkGeneration(); name; name = ListNextArea()) {
         m_walk.areas.emplace_back(name);
         m_walk.bAreaListed = m_walk.bAreaListed || SameNameIgnoringCase(name, m_walk.choice.area);
-        const EResult result = Asked(observer, walk);
-        if (result != kComplete)
-            return result;
+        if (const std::optional<EResult> why = Interrupted(observer, walk))
+            return *why;
     }
     return kComplete;
 }
@@ -113,9 +114,8 @@ CStoreQuery::EResult CStoreQuery::WalkItems(CQueryObserver& observer) {
         row.modified = atc_last_mod_time;
         row.size = atc_data_size;
         m_walk.rows.push_back(row);
-        const EResult result = Asked(observer, walk);
-        if (result != kComplete)
-            return result;
+        if (const std::optional<EResult> why = Interrupted(observer, walk))
+            return *why;
     }
     return kComplete;
 }

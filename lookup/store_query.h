@@ -10,6 +10,7 @@
 #include "kelvast.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The user's choice, as the selectors and the item name field give it.
@@ -88,8 +89,9 @@ class CStoreQuery {
     EResult WalkDevices(CQueryObserver& observer);
     EResult WalkAreas(CQueryObserver& observer);
     EResult WalkItems(CQueryObserver& observer);
-    // Between two calls of the walk begun at generation: whether it goes on.
-    EResult Asked(CQueryObserver& observer, uint32_t generation) const;
+    // Between two calls of the walk begun at generation: why it ends now,
+    // or nothing when it goes on.
+    std::optional<EResult> Interrupted(CQueryObserver& observer, uint32_t generation) const;
 
     SLookupListing m_listing;
     SLookupListing m_walk; // the run in progress

@@ -3,6 +3,7 @@
 #include "browse_test_support.h"
 #include "fake_kelvast.h"
 #include "refresh_scheduler.h"
+#include "shown_rows.h"
 #include "store_query.h"
 #include "tavorin.h"
 
@@ -126,10 +127,13 @@ namespace {
 // The dialog as the refresh scheduler sees it, scripted: each input arrives
 // once the item walks have made its number of calls (before the first fill
 // when negative), in its order, and does to the controls what the window's
-// would. Every storage call takes 30 ms, so every call of a walk looks.
+// would; what the user picks and OK confirms follow the dialog's own rule.
+// Every storage call takes 30 ms, so every call of a walk looks; the list
+// shows 4 rows. What the scheduler does is written to a trace.
 enum EStep { kType, kSend, kDown, kClick, kEnter, kEscape, kPickOpen, kNested };
 const EInput kKind[] = {EInput::kUser, EInput::kOther, EInput::kRowKey, EInput::kUser,
                         EInput::kUser, EInput::kEnds,  EInput::kOther,  EInput::kOther};
+const char* const kName[] = {"type", "send", "Down", "click", "Enter", "Escape", "pick", "nested"};
 struct SStep {
     EStep what;
     int at;
@@ -164,18 +168,27 @@ struct CScriptedDialog : CRefreshHost {
     void TakeInput(bool bHold) override {
         const SStep step = m_queue.front();
         m_queue.pop_front();
-        bHold ? m_held.push_back(step) : Handle(step);
+        if (bHold)
+            m_trace.push_back(std::string("hold ") + kName[step.what]), m_held.push_back(step);
+        else
+            Handle(step);
     }
+    bool HoldsInput() override { return !m_held.empty(); }
     bool HandleHeldInput() override {
         if (m_held.empty())
             return false;
         const SStep step = m_held.front();
         m_held.pop_front();
+        m_trace.push_back(std::string("replay ") + kName[step.what]);
         Handle(step);
         return true;
     }
     bool TypedKeysWaiting() override { return !m_held.empty() || NextInput() == EInput::kUser; }
-    void SetRefreshTimer(bool bSet) override { m_bTimer = bSet; }
+    void SetRefreshTimer(bool bSet) override {
+        if (bSet)
+            m_trace.push_back("defer");
+        m_bTimer = bSet;
+    }
     bool IsClosing() override { return m_bEnding; }
     uint32_t Now() override {
         return m_bRandomClock ? m_clock += m_random() % 80 : fake_call_count() * 30;
@@ -191,19 +204,24 @@ struct CScriptedDialog : CRefreshHost {
     SLookupChoice ReadChoice() override {
         EXPECT_FALSE(m_bListOpen) << "walked with a selector's list open";
         const int type = m_typeShown < 0 ? -1 : m_types[static_cast<size_t>(m_typeShown)].code;
-        return {"C:", m_area.c_str(), type, CStoreQuery::PatternToWalk(m_name.c_str()),
-                LF_LOCAL_DRIVES};
+        const CString pattern = CStoreQuery::PatternToWalk(m_name.c_str());
+        m_trace.push_back("walk " + m_area + " " + pattern.GetString());
+        m_shown.RefreshBegins();
+        return {"C:", m_area.c_str(), type, pattern, LF_LOCAL_DRIVES};
     }
+    int RowsInView() override { return std::min(4, static_cast<int>(m_rows.size())); }
     // Only the rows of the name the field shows.
     void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override {
         EXPECT_EQ(choice.pattern, CStoreQuery::PatternToWalk(m_name.c_str()).GetString());
-        m_rows = Strings(std::vector<SItemRow>(pRows, pRows + nRows));
-        m_selected = -1;
+        Replace(choice, Strings(std::vector<SItemRow>(pRows, pRows + nRows)));
+        m_trace.push_back("rows " + std::to_string(nRows));
         ++m_nBatches;
     }
     void AppendRows(const SItemRow* pRows, int nRows) override {
         const Texts added = Strings(std::vector<SItemRow>(pRows, pRows + nRows));
         m_rows.insert(m_rows.end(), added.begin(), added.end());
+        KeepPick();
+        m_trace.push_back("+" + std::to_string(nRows));
         ++m_nBatches;
     }
     void ShowRowsRead(int nRead) override { EXPECT_GT(nRead, static_cast<int>(m_rows.size())); }
@@ -211,14 +229,38 @@ struct CScriptedDialog : CRefreshHost {
                      bool) override {
         const int area = CStoreQuery::NameOfChoice(listing.areas, m_area.c_str());
         m_area = area < 0 ? "" : listing.areas[static_cast<size_t>(area)].GetString();
+        const Texts all = Strings(rows);
         if (nShown < 0)
-            m_rows.clear(), m_selected = -1, nShown = 0;
-        AppendRows(rows.data() + nShown, static_cast<int>(rows.size()) - nShown);
+            Replace(listing.choice, all);
+        else
+            m_rows = all, KeepPick();
+        m_trace.push_back("listed " + std::to_string(all.size()));
     }
-    void ShowStoppedWalk() override {}
+    void ShowStoppedWalk() override { m_trace.push_back("stopped"); }
+
+    // The list's part: a refill keeps the user's pick where it can.
+    CStringArray Selection() const {
+        CStringArray selected;
+        if (m_selected >= 0)
+            selected.Add(m_rows[static_cast<size_t>(m_selected)].c_str());
+        return selected;
+    }
+    void Replace(const SLookupChoice& choice, const Texts& rows) {
+        m_shown.Replace(choice, Selection(), "");
+        m_rows = rows;
+        m_selected = -1;
+        KeepPick();
+    }
+    void KeepPick() {
+        const CShownRows::SPick* pPick = m_shown.GetPickToKeep();
+        const auto row = pPick
+                             ? std::find(m_rows.begin(), m_rows.end(), pPick->names[0].GetString())
+                             : m_rows.end();
+        if (row != m_rows.end())
+            m_selected = static_cast<int>(row - m_rows.begin());
+    }
 
     void Handle(const SStep& step) {
-        auto rows = [&] { return static_cast<int>(m_rows.size()); };
         switch (step.what) {
         case kType: // typed over the "*" the first fill shows
         case kSend:
@@ -226,22 +268,24 @@ struct CScriptedDialog : CRefreshHost {
             return m_scheduler.Changed(EChange::kName);
         case kDown:
             m_scheduler.BeforeRowKey();
-            m_selected = std::min(m_selected + 1, rows() - 1);
+            m_selected = std::min(m_selected + 1, static_cast<int>(m_rows.size()) - 1);
+            m_shown.Selected();
             return m_scheduler.AfterRowKey();
         case kClick:
             m_selected = std::stoi(step.text);
-            return;
-        case kEnter:
+            return m_shown.Selected();
+        case kEnter: {
             m_scheduler.Confirm();
-            if (m_selected >= 0 && m_selected < rows())
-                m_rows = {m_rows[static_cast<size_t>(m_selected)]};
-            m_answer = m_selected >= 0 ? 1 : 0;
-            m_area = m_scheduler.GetListing().choice.area.GetString();
+            SLookupChoice choice;
+            const CStringArray names = m_shown.GetConfirmed(Selection(), choice);
+            m_trace.push_back(names.IsEmpty() ? "answer 0"
+                                              : "answer 1 " + std::string(names[0].GetString()) +
+                                                    " " + choice.area.GetString());
             m_bEnding = true;
             return;
+        }
         case kEscape:
-            m_rows.clear();
-            m_answer = 0;
+            m_trace.push_back("answer 0");
             m_bEnding = true;
             return;
         case kPickOpen: // the selector closes its list once told
@@ -261,90 +305,108 @@ struct CScriptedDialog : CRefreshHost {
     std::string m_area, m_name;
     std::deque<SStep> m_queue, m_held;
     std::vector<STypeEntry> m_types;
-    Texts m_rows; // shown, or confirmed
-    int m_answer = -1, m_typeShown = -1, m_selected = -1;
+    Texts m_rows, m_trace;
+    int m_typeShown = -1, m_selected = -1;
     bool m_bTimer = false, m_bEnding = false, m_bListOpen = false;
     bool m_bRandomClock = false; // else 30 ms a storage call
     std::minstd_rand m_random;
     uint32_t m_clock = 0;
     int m_nBatches = 0;
+    CShownRows m_shown;
     CRefreshScheduler m_scheduler{*this};
 };
-
-// The first call of each item walk.
-Texts ItemWalks() {
-    Texts walks;
-    for (const std::string& call : FakeCalls())
-        if (call.compare(0, 5, "data ") == 0 && call.compare(call.size() - 2, 2, " 0") == 0)
-            walks.push_back(call.substr(9, call.size() - 11)); // after "data 9 C:"
-    return walks;
-}
 
 } // namespace
 
 // Input in any order during a walk over "M0" to "M9" and "X1" (a walk of 12
-// calls): the storage calls each script causes and what the dialog ends
-// with. The first walk ends at call 12; "M*" ends at call 23.
+// calls): what the scheduler does, in its order, and what the dialog ends
+// with, with the rows shown as a walk reads them and (the trace without
+// its batches, unless given) only once complete. The first walk ends at call
+// 12; "M*" ends at call 23.
 TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
     struct SCase {
         const char* what;
-        const char* area; // the caller's, then the one shown or confirmed
+        const char* area; // the caller's
         std::vector<SStep> steps;
-        Texts walks;
-        int calls;             // item walk calls in all
-        int answer;            // -1: still open
-        Texts rows;            // chosen, or shown while open
-        const char* areaAfter; // shown, or confirmed
+        Texts trace;
+        Texts whenComplete = {};
     };
-    const Texts all = {"M0", "M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8", "M9", "X1"};
     // clang-format off
     const SCase cases[] = {
-        {"a row clicked during a walk, then Enter: the row picked", "PATTERNS",
-         {{kType, 12, "M"}, {kClick, 14, "2"}, {kEnter, 14}},
-         {"PATTERNS *", "PATTERNS M*"}, 14, 1, {"M2"}, "PATTERNS"},
         {"Down and Enter during a walk wait for its rows", "PATTERNS",
          {{kType, 12, "X"}, {kDown, 13}, {kEnter, 13}},
-         {"PATTERNS *", "PATTERNS X*"}, 14, 1, {"X1"}, "PATTERNS"},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS X*", "hold Down",
+          "hold Enter", "listed 1", "replay Down", "replay Enter", "answer 1 X1 PATTERNS"}},
         {"Down runs the refresh a typed key deferred; Enter waits for its rows", "PATTERNS",
          {{kType, 5, "X"}, {kDown, 5}, {kEnter, 5}},
-         {"PATTERNS *", "PATTERNS X*"}, 7, 1, {"X1"}, "PATTERNS"},
+         {"walk PATTERNS *", "rows 0", "+1", "stopped", "defer", "walk PATTERNS X*",
+          "hold Enter", "rows 1", "listed 1", "replay Enter", "answer 1 X1 PATTERNS"}},
         {"Down, then Escape: Escape does not wait behind Down", "PATTERNS",
          {{kType, 12, "M"}, {kDown, 14}, {kEscape, 14}},
-         {"PATTERNS *", "PATTERNS M*"}, 14, 0, {}, "PATTERNS"},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "hold Down",
+          "answer 0"}},
         {"a text sent before the first fill is the text walked", "PATTERNS",
-         {{kSend, -1, "M1"}}, {"PATTERNS M1*"}, 2, -1, {"M1"}, "PATTERNS"},
+         {{kSend, -1, "M1"}},
+         {"walk PATTERNS M1*", "rows 0", "+1", "listed 1"}},
         {"a nested walk during a walk: the walk runs again, whole", "PATTERNS",
-         {{kNested, 5}}, {"PATTERNS *", "DATA *", "PATTERNS *"}, 19, -1, all, "PATTERNS"},
+         {{kNested, 5}},
+         {"walk PATTERNS *", "rows 0", "+1", "walk PATTERNS *", "rows 1", "+8", "listed 11"}},
         {"a pick with its list open: walked once the list has closed", "PATTERNS",
-         {{kPickOpen, 12, "DATA"}}, {"PATTERNS *", "DATA *"}, 14, -1, {"D1"}, "DATA"},
+         {{kPickOpen, 12, "DATA"}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "defer", "walk DATA *", "listed 1"}},
         {"a program's text and keys during a walk: one walk for the last", "PATTERNS",
          {{kType, 12, "M"}, {kSend, 14, "M1"}, {kType, 14, "2"}, {kType, 14, "X"}},
-         {"PATTERNS *", "PATTERNS M*", "PATTERNS M12X*"}, 15, -1, {}, "PATTERNS"},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "stopped",
+          "defer", "walk PATTERNS M12X*", "listed 0"}},
         {"Enter during a walk confirms the rows shown, with their area", "PATTERNS",
          {{kPickOpen, 12, "DATA"}, {kPickOpen, 14, "PATTERNS"}, {kClick, 16, "0"}, {kEnter, 16}},
-         {"PATTERNS *", "DATA *", "PATTERNS *"}, 16, 1, {"D1"}, "DATA"},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "defer", "walk DATA *",
+          "listed 1", "defer", "walk PATTERNS *", "rows 1", "answer 1 M0 PATTERNS"},
+         {"walk PATTERNS *", "listed 11", "defer", "walk DATA *", "listed 1", "defer",
+          "walk PATTERNS *", "answer 1 D1 DATA"}},
         {"areas that differ only in case, types that read alike", "data",
-         {{kType, 2, "d"}}, {"data *", "data d*"}, 4, -1, {"d2"}, "data"},
+         {{kType, 2, "d"}},
+         {"walk data *", "rows 0", "+1", "listed 1", "walk data d*", "rows 1", "listed 1"}},
+        {"a row clicked before the first batch, then Enter: that row, of its listing", "PATTERNS",
+         {{kType, 12, "M"}, {kClick, 13, "10"}, {kEnter, 17}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "rows 4",
+          "answer 1 X1 PATTERNS"}},
+        {"Down, characters, Down, Enter into a walk: each key on the rows of the name before it",
+         "PATTERNS", {{kType, 12, "M"}, {kDown, 13}, {kType, 13, "1"}, {kDown, 13}, {kEnter, 13}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "hold Down",
+          "hold type", "hold Down", "hold Enter", "rows 4", "listed 10", "replay Down",
+          "replay type", "defer", "replay Down", "walk PATTERNS M1*", "listed 1", "replay Enter",
+          "answer 1 M1 PATTERNS"}},
+        {"a program's text after held input: the held keys act on its rows, before the next",
+         "PATTERNS", {{kType, 12, "M"}, {kDown, 13}, {kSend, 14, "X"}, {kEnter, 15}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "hold Down",
+          "walk PATTERNS X*", "hold Enter", "listed 1", "replay Down", "replay Enter",
+          "answer 1 X1 PATTERNS"}},
+        {"a nested walk while rows stream", "PATTERNS", {{kType, 12, "M"}, {kNested, 19}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "rows 4",
+          "walk PATTERNS M*", "rows 4", "listed 10"}},
     };
     // clang-format on
     for (const SCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        fake_reset();
-        for (const char* area : {"C:PATTERNS", "C:DATA", "C:data"})
-            fake_add_area("C:*", area);
-        for (int i = 0; i < 10; ++i)
-            fake_add_item("C:PATTERNS", 9, ("M" + std::to_string(i)).c_str(), 1, 0);
-        fake_add_item("C:PATTERNS", 9, "X1", 1, 0);
-        fake_add_item("C:DATA", 9, "D1", 1, 0);
-        fake_add_item("C:data", 9, "d2", 1, 0);
-        CScriptedDialog dialog(c.area, c.steps);
-        dialog.m_scheduler.StreamRows(false); // the rows of a walk show when it completes
-        dialog.Run();
-        EXPECT_EQ(ItemWalks(), c.walks);
-        EXPECT_EQ(fake_count_calls("data"), c.calls);
-        EXPECT_EQ(dialog.m_answer, c.answer);
-        EXPECT_EQ(dialog.m_rows, c.rows);
-        EXPECT_EQ(dialog.m_area, c.areaAfter);
+        for (bool bStream : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (bStream ? ", streamed" : ", when complete"));
+            fake_reset();
+            for (const char* area : {"C:PATTERNS", "C:DATA", "C:data"})
+                fake_add_area("C:*", area);
+            for (int i = 0; i < 10; ++i)
+                fake_add_item("C:PATTERNS", 9, ("M" + std::to_string(i)).c_str(), 1, 0);
+            fake_add_item("C:PATTERNS", 9, "X1", 1, 0);
+            fake_add_item("C:DATA", 9, "D1", 1, 0);
+            fake_add_item("C:data", 9, "d2", 1, 0);
+            CScriptedDialog dialog(c.area, c.steps);
+            dialog.m_scheduler.StreamRows(bStream);
+            dialog.Run();
+            Texts expected = bStream || c.whenComplete.empty() ? Texts() : c.whenComplete;
+            for (const std::string& t : expected.empty() ? c.trace : Texts())
+                if (bStream || (t[0] != '+' && t.compare(0, 5, "rows ") != 0))
+                    expected.push_back(t);
+            EXPECT_EQ(dialog.m_trace, expected);
+        }
     }
 }
 
@@ -380,4 +442,33 @@ TEST_F(StoreQuery, RowsShownAsTheWalkReadsThemEndAsTheWalksOwn) {
         EXPECT_EQ(dialog.m_rows, Strings(alone.GetListing().rows));
     }
     EXPECT_GT(batches, 80) << "too few batches to show anything";
+}
+
+// When a walk under way shows what it read: times in ms since the refresh,
+// the walk, the last count and the last rows; rows read, shown (-1: none
+// yet) and in view when the walk began; the last batch's cost.
+TEST(BatchClock, FirstRowsFillTheViewAndLaterOnesSpaceByTheirCost) {
+    typedef SBatchClock C;
+    struct SRow {
+        C::SNow since;
+        int nRead, nShown, nInView;
+        uint32_t cost;
+        C::EShow show;
+    } const rows[] = {
+        {{99, 99, 0, 0}, 50, -1, 4, 0, C::kNothing},       // not due
+        {{400, 9, 0, 0}, 50, -1, 4, 0, C::kNothing},       // a walk run again, too short yet
+        {{100, 100, 0, 0}, 3, -1, 4, 0, C::kNothing},      // the view would shrink
+        {{100, 100, 0, 0}, 4, -1, 4, 0, C::kRows},         // it fills the view
+        {{2000, 1000, 0, 0}, 0, -1, 4, 0, C::kRows},       // a walk that slow shows what it has
+        {{300, 300, 0, 0}, 2, 0, 4, 0, C::kRows},          // after an empty batch: at once
+        {{500, 500, 239, 239}, 90, 40, 4, 0, C::kNothing}, // between two looks
+        {{500, 500, 240, 240}, 40, 40, 4, 0, C::kNothing}, // nothing new
+        {{500, 500, 240, 240}, 90, 40, 4, 9, C::kRows},
+        {{500, 500, 240, 240}, 90, 40, 4, 20, C::kCount}, // a dear batch: the count alone
+        {{900, 900, 240, 500}, 90, 40, 4, 20, C::kRows},
+    };
+    for (const SRow& r : rows)
+        EXPECT_EQ(C::Next(r.since, r.nRead, r.nShown, r.nInView, r.cost), r.show)
+            << "since " << r.since.refresh << "/" << r.since.walk << "/" << r.since.count << "/"
+            << r.since.rows << ", read " << r.nRead << ", shown " << r.nShown;
 }
