@@ -21,7 +21,8 @@ SBatchClock::EShow SBatchClock::Next(const SNow& since, int nRead, int nShown, i
         return kRows;
     if (since.count < kMoreRowsMs)
         return kNothing;
-    const uint32_t gap = std::max<uint32_t>(kMoreRowsMs, lastCost * kBatchShare);
+    const uint32_t grown = std::min<uint32_t>(since.walk / kGrowth, kLongestGapMs);
+    const uint32_t gap = std::max({uint32_t{kMoreRowsMs}, grown, lastCost * kBatchShare});
     return since.rows < gap ? kCount : kRows;
 }
 
@@ -171,7 +172,7 @@ void CRefreshScheduler::Refresh(EReason reason) {
     m_phase = EPhase::kIdle;
     // The input a row key's refresh held waits for the key itself.
     if (reason != EReason::kRowKey)
-        HandleHeldInput();
+        ReplayHeldInput();
 }
 
 void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
@@ -225,7 +226,7 @@ void CRefreshScheduler::HandleInputDuringWalk() {
     }
 }
 
-void CRefreshScheduler::HandleHeldInput() {
+void CRefreshScheduler::ReplayHeldInput() {
     // In their order, each after the refresh the one before it caused: a
     // key kept for the rows may start a refresh, which keeps new input
     // behind the rest. A frame further out that replays already goes on

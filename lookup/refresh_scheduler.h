@@ -94,17 +94,21 @@ class CRefreshHost {
 // kShortestWalkMs at least), once they fill the rows the list shows now,
 // so that a row under the pointer stays there; a walk so slow that they
 // do not within kFirstRowsLatestMs shows what it has. Then it shows what it
-// has read every kMoreRowsMs. A batch changes the list view's item count,
-// which redraws its scroll bars whatever the rows: under Wine twice, 10 to
-// 40 ms. Where a batch costs that much, the next comes later, so that
-// batches take at most one part in kBatchShare of the walk; the count still
-// shows what was read every kMoreRowsMs.
+// has read every kMoreRowsMs, and less often as the walk grows long (every
+// kGrowth-th of its time so far, at most every kLongestGapMs). A batch
+// changes the list view's item count, which redraws its scroll bars
+// whatever the rows: under Wine twice, 10 to 40 ms. Where a batch costs
+// that much, the next comes later, so that batches take at most one part in
+// kBatchShare of the walk; the count still shows what was read every
+// kMoreRowsMs.
 struct SBatchClock {
     enum {
         kFirstRowsMs = 100,
         kShortestWalkMs = 10,
         kFirstRowsLatestMs = 1000,
         kMoreRowsMs = 240,
+        kGrowth = 4,
+        kLongestGapMs = 1000,
         kBatchShare = 25
     };
     enum EShow { kNothing, kCount, kRows };
@@ -143,7 +147,7 @@ class CRefreshScheduler {
     // it: it acts on the rows of the name typed before it, and the input
     // behind it waits until it has.
     void BeforeRowKey() { On(EEvent::kRowKey); }
-    void AfterRowKey() { HandleHeldInput(); }
+    void AfterRowKey() { ReplayHeldInput(); }
     // OK, Enter or a double-click: the rows on the screen are confirmed, and
     // no deferred refresh runs.
     void Confirm() { On(EEvent::kConfirm); }
@@ -163,6 +167,8 @@ class CRefreshScheduler {
         kStopping, // a change came during the walk: it stops at its next question
         kQuitting, // WM_QUIT waits for the modal loop: nothing more runs
     };
+    // kLater: a change to walk once the input before it is handled (a
+    // name typed past, a pick in a selector's open list).
     enum class EEvent { kFill, kName, kPick, kLater, kTimer, kRowKey, kConfirm };
     // Why a walk runs: the first fill reads the caller's pattern and is not
     // announced; a row key's input waits for the key, not for the walk.
@@ -184,7 +190,7 @@ class CRefreshScheduler {
     void Refresh(EReason reason);
     bool WalkGoesOn();
     void HandleInputDuringWalk();
-    void HandleHeldInput();
+    void ReplayHeldInput();
     void ShowRowsSoFar(uint32_t now);
 
     CRefreshHost& m_host;

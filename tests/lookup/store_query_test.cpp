@@ -466,6 +466,7 @@ TEST(BatchClock, FirstRowsFillTheViewAndLaterOnesSpaceByTheirCost) {
         {{500, 500, 240, 240}, 90, 40, 4, 9, C::kRows},
         {{500, 500, 240, 240}, 90, 40, 4, 20, C::kCount}, // a dear batch: the count alone
         {{900, 900, 240, 500}, 90, 40, 4, 20, C::kRows},
+        {{8000, 8000, 240, 999}, 90, 40, 4, 0, C::kCount}, // a long walk: every second
     };
     for (const SRow& r : rows)
         EXPECT_EQ(C::Next(r.since, r.nRead, r.nShown, r.nInView, r.cost), r.show)
