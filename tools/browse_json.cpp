@@ -103,8 +103,8 @@ std::string Object(const Item& i, const std::string&) {
 
 } // namespace
 
-void PrintJson(const std::vector<Computer>& computers, int flags) {
+bool PrintJson(const std::vector<Computer>& computers, int flags) {
     const std::string json = "{\n  \"flags\": " + std::to_string(flags) +
                              ",\n  \"computers\": " + Array(computers, "  ") + "\n}\n";
-    WriteOut(json, kUtf8Text);
+    return WriteOut(json, kUtf8Text);
 }

@@ -20,7 +20,8 @@ const char kUsage[] =
     "  -v, --verbose tell which libraries and which store root are in use (stderr)\n"
     "  -h, --help    print this help\n"
     "exit status: 0 listed something, 1 nothing to list or no such device, area\n"
-    "or type, 2 bad arguments\n";
+    "or type, 2 bad arguments, 3 the listing could not be written whole (a full\n"
+    "disk; a reader that closed the pipe early ends it too, without a message)\n";
 
 namespace {
 

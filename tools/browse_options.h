@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-enum { kExitListed = 0, kExitNothing = 1, kExitUsage = 2 };
+enum { kExitListed = 0, kExitNothing = 1, kExitUsage = 2, kExitNotWritten = 3 };
 
 extern const char kUsage[];
 

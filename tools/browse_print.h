@@ -6,10 +6,14 @@
 
 // Writes text to stdout: in UTF-16 to a console (Windows), else as it is.
 // codePage names the text's encoding: kAnsiText, the system's 8-bit text,
-// or 65001 for UTF-8.
+// or 65001 for UTF-8. False once any of the output is lost.
 enum : unsigned { kAnsiText = 0, kUtf8Text = 65001 };
-void WriteOut(const std::string& text, unsigned codePage); // browse_text.cpp
+bool WriteOut(const std::string& text, unsigned codePage); // browse_text.cpp
+// What was written reached its file or pipe; else throws BrowseError
+// (kExitNotWritten), with no text when the reader closed the pipe.
+void EndOutput(bool bWritten); // browse_text.cpp
 
-void PrintTree(const std::vector<Computer>& computers);            // browse_text.cpp
-void PrintJson(const std::vector<Computer>& computers, int flags); // browse_json.cpp
+// False once output is lost.
+bool PrintTree(const std::vector<Computer>& computers);            // browse_text.cpp
+bool PrintJson(const std::vector<Computer>& computers, int flags); // browse_json.cpp
 void PrintSetting(const Options& o);                               // browse_setting.cpp

@@ -2,8 +2,11 @@
 
 #include "names.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -47,7 +50,7 @@ std::string Padded(const std::string& name, size_t width) {
 }
 
 // One line of the tree, in the system's 8-bit text, however long.
-void Line(const char* format, ...) {
+bool Line(const char* format, ...) {
     va_list args, again;
     va_start(args, format);
     va_copy(again, args);
@@ -57,12 +60,12 @@ void Line(const char* format, ...) {
         std::vsnprintf(&line[0], line.size() + 1, format, again);
     va_end(again);
     va_end(args);
-    WriteOut(line, kAnsiText);
+    return WriteOut(line, kAnsiText);
 }
 
 } // namespace
 
-void WriteOut(const std::string& text, unsigned codePage) {
+bool WriteOut(const std::string& text, unsigned codePage) {
 #if defined(_WIN32)
     // A console shows its own code page (a Hebrew one 862, a Western one
     // 850), not the ANSI one the text is in: it is given UTF-16 instead.
@@ -76,34 +79,59 @@ void WriteOut(const std::string& text, unsigned codePage) {
         std::wstring wide(static_cast<size_t>(n), L'\0');
         if (n > 0 &&
             MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &wide[0], n)) {
-            std::fflush(stdout);
-            DWORD written = 0;
-            WriteConsoleW(out, wide.data(), static_cast<DWORD>(n), &written, nullptr);
-            return;
+            if (std::fflush(stdout) != 0)
+                return false;
+            // Older consoles refuse a write of more than 64 KB at once.
+            const DWORD kChunk = 8192;
+            for (DWORD done = 0, written = 0; done < static_cast<DWORD>(n); done += written) {
+                const DWORD chunk = std::min(kChunk, static_cast<DWORD>(n) - done);
+                if (!WriteConsoleW(out, wide.data() + done, chunk, &written, nullptr) ||
+                    written == 0) {
+                    errno = 0; // not the C library's: said as the console's
+                    return false;
+                }
+            }
+            return true;
         }
     }
 #else
     (void)codePage;
 #endif
-    std::fputs(text.c_str(), stdout);
+    return std::fputs(text.c_str(), stdout) != EOF;
 }
 
-void PrintTree(const std::vector<Computer>& computers) {
+void EndOutput(bool bWritten) {
+    // Redirected output is buffered: a full disk shows at the flush.
+    if (bWritten && std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return;
+    const int error = errno;
+    if (error == EPIPE)
+        throw BrowseError("", kExitNotWritten);
+    throw BrowseError(std::string("the listing could not be written whole: ") +
+                          (error ? std::strerror(error) : "the console refused it"),
+                      kExitNotWritten);
+}
+
+bool PrintTree(const std::vector<Computer>& computers) {
+    // Nothing more is written once output is lost.
+    bool ok = true;
     for (const Computer& c : computers) {
-        Line("%s\n", Shown(c.name).c_str());
+        ok = ok && Line("%s\n", Shown(c.name).c_str());
         for (const Device& d : c.devices) {
-            Line("  %s (%lu area%s)\n", Shown(d.name).c_str(), d.areaCount,
-                 d.areaCount == 1 ? "" : "s");
+            ok = ok && Line("  %s (%lu area%s)\n", Shown(d.name).c_str(), d.areaCount,
+                            d.areaCount == 1 ? "" : "s");
             for (const Area& a : d.areas) {
-                Line("    %s\n", Shown(a.name).c_str());
+                ok = ok && Line("    %s\n", Shown(a.name).c_str());
                 for (const TypeItems& t : a.types) {
-                    Line("      %s (%d)%s\n", t.name.empty() ? "?" : Shown(t.name).c_str(), t.code,
-                         t.items.empty() ? " no items" : "");
+                    ok = ok &&
+                         Line("      %s (%d)%s\n", t.name.empty() ? "?" : Shown(t.name).c_str(),
+                              t.code, t.items.empty() ? " no items" : "");
                     for (const Item& i : t.items)
-                        Line("        %s %10ld  %s\n", Padded(Shown(i.name), 23).c_str(),
-                             static_cast<long>(i.size), LocalTime(i.modTime).c_str());
+                        ok = ok && Line("        %s %10ld  %s\n", Padded(Shown(i.name), 23).c_str(),
+                                        static_cast<long>(i.size), LocalTime(i.modTime).c_str());
                 }
             }
         }
     }
+    return ok;
 }

@@ -9,7 +9,9 @@
 //
 // Exit status: 0 listed something, 1 nothing to list or a device, area or
 // type asked for that does not exist (a hint goes to stderr), 2 bad
-// arguments (usage goes to stderr).
+// arguments (usage goes to stderr), 3 the output could not be written whole
+// (one line on stderr; none when the reader closed the pipe, which ends a
+// native tool by SIGPIPE before it can tell).
 //
 // browse_options: the command line and the error that ends the tool;
 // browse_model: the walk and the tree it builds; browse_text, browse_json:
@@ -53,21 +55,19 @@ int main(int argc, char** argv) {
     try {
         const Options options = ParseArguments(argc, argv);
         if (options.help) {
-            std::fputs(kUsage, stdout);
+            EndOutput(WriteOut(kUsage, kAnsiText));
             return kExitListed;
         }
         if (options.verbose)
             PrintSetting(options);
         const std::vector<Computer> computers = Browse(options);
-        if (options.json)
-            PrintJson(computers, options.flags);
-        else
-            PrintTree(computers);
+        EndOutput(options.json ? PrintJson(computers, options.flags) : PrintTree(computers));
         CheckListed(options, computers);
         return kExitListed;
     } catch (const BrowseError& e) {
-        std::fprintf(stderr, "tavorin-browse: %s\n%s", e.Text().c_str(),
-                     e.ExitCode() == kExitUsage ? kUsage : "");
+        if (!e.Text().empty())
+            std::fprintf(stderr, "tavorin-browse: %s\n%s", e.Text().c_str(),
+                         e.ExitCode() == kExitUsage ? kUsage : "");
         return e.ExitCode();
     }
 }

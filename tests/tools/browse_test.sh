@@ -52,6 +52,15 @@ if command -v python3 >/dev/null; then
     printf '%s' "$out" | python3 -m json.tool >/dev/null || fail "json: full walk is not valid JSON"
 fi
 
+# A listing that cannot be written whole is no success: exit 3, and why.
+for args in --verbose --json; do
+    e=$(mktemp)
+    $runner "$tool" "$args" >/dev/full 2>"$e"
+    rc=$?
+    [ "$rc" = 3 ] && grep -q 'could not be written whole' "$e" || fail "output to a full disk ($args): exit $rc: $(tr -d '\r' <"$e")"
+    rm -f "$e"
+done
+
 # A pattern without wildcards matches as a prefix, as in the dialog.
 run --device C: --area PATTERNS --type Marker --pattern AB
 [ "$(printf '%s\n' "$out" | grep -c '^        AB')" = 3 ] || fail "prefix pattern: expected 3 AB items, got: $out"
