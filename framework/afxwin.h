@@ -200,6 +200,7 @@ class CWnd : public CCmdTarget {
         ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(lpRect), 2);
     }
     void GetWindowText(CString& rString) const;
+    void GetWindowText(std::wstring& rString) const;
     void SetWindowText(const char* lpszString) {
         assert(m_hWnd);
         ::SetWindowTextA(m_hWnd, lpszString);

@@ -4,6 +4,7 @@
 #include "dpi.h"
 #include "resource.h"
 #include "colour_contrast.h"
+#include "names.h"
 
 #include <algorithm>
 #include <array>
@@ -259,8 +260,8 @@ LRESULT CItemList::OnFindItem(NMLVFINDITEMA& find) {
     const char* pszText = find.lvfi.psz;
     if (find.hdr.code == static_cast<UINT>(LVN_ODFINDITEMW)) {
         const wchar_t* pszWide = reinterpret_cast<const NMLVFINDITEMW&>(find).lvfi.psz;
-        if (!::WideCharToMultiByte(CP_ACP, 0, pszWide, -1, text, sizeof text, nullptr, nullptr))
-            return -1; // longer than any name: nothing begins with it
+        if (AnsiFromWide(pszWide, -1, text, sizeof text) < 0)
+            return -1; // longer than any name, or no name's: nothing begins with it
         pszText = text;
     }
     return m_rows.Find(pszText, find.iStart, (flags & LVFI_PARTIAL) != 0, (flags & LVFI_WRAP) != 0);

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -274,13 +276,20 @@ SLookupChoice CLookup::ReadChoice() {
         m_cbDevice.GetWindowText(m_strDevice);
         m_cbArea.GetWindowText(m_strArea);
     }
-    m_editItemName.GetWindowText(m_strPattern);
+    // The field holds UTF-16 as typed: taken to the code page by the rule
+    // of every name, never best fitted ("ł" as "l") nor as a "?" (which
+    // would match every name).
+    std::wstring typed;
+    m_editItemName.GetWindowText(typed);
+    std::vector<char> name(typed.size() * 4 + 1);
+    const bool bHeld =
+        AnsiFromWide(typed.c_str(), static_cast<int>(typed.size()), name.data(), name.size()) >= 0;
     const int type = m_cbType.GetCurSel();
     if (bListed || type != CB_ERR)
         m_nType = static_cast<int>(m_cbType.GetItemData(type));
-    m_strPattern = CStoreQuery::PatternToWalk(m_strPattern);
+    m_strPattern = CStoreQuery::PatternToWalk(bHeld ? name.data() : "");
     m_shown.RefreshBegins();
-    return SLookupChoice{m_strDevice, m_strArea, m_nType, m_strPattern, m_nFlags};
+    return SLookupChoice{m_strDevice, m_strArea, m_nType, m_strPattern, m_nFlags, bHeld};
 }
 
 int CLookup::RowsInView() {

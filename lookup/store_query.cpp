@@ -100,10 +100,11 @@ CStoreQuery::EResult CStoreQuery::WalkAreas(CQueryObserver& observer) {
 
 CStoreQuery::EResult CStoreQuery::WalkItems(CQueryObserver& observer) {
     const SLookupChoice& choice = m_walk.choice;
-    // A pattern longer than the item walk holds (23 characters) lists
-    // nothing, and never reaches the store: the user goes on editing it.
+    // A pattern longer than the item walk holds (23 characters), or one
+    // the code page cannot hold, lists nothing, and never reaches the
+    // store: the user goes on editing it.
     m_walk.rows.clear();
-    if (!m_walk.bAreaListed || choice.pattern.GetLength() >= AT_ITEM_NAME_SIZE)
+    if (!m_walk.bAreaListed || !choice.bNameHeld || choice.pattern.GetLength() >= AT_ITEM_NAME_SIZE)
         return kComplete;
     const char* name = ListFirstItem(choice.device, choice.area, choice.type, choice.pattern);
     for (const uint32_t walk = WalkGeneration(); name; name = ListNextItem()) {

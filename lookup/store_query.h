@@ -20,6 +20,9 @@ struct SLookupChoice {
     int type = 0;
     CString pattern; // as the walk takes it: see CStoreQuery::PatternToWalk
     int flags = 0;   // LookupFlags: which devices are listed
+    // False when the code page cannot hold the name typed: it is no stored
+    // name, and matches none.
+    bool bNameHeld = true;
 };
 
 // One item as the walk found it.

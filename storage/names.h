@@ -30,4 +30,13 @@ const char* FindChar(const char* text, char ch);
 // so keys sort a listing without a system call per comparison.
 void FoldedKey(const char* name, char* key, size_t size);
 
+#if defined(_WIN32)
+// wide (length units, -1 when terminated) in the ANSI code page in force,
+// terminated, in out (size bytes); its length, or -1 when that code page
+// cannot hold one of its characters, or out cannot hold them all. Never a
+// best fit ("Ł" as "L" names another entry) nor a "?" (a wildcard): every
+// name that crosses from UTF-16 to the code page crosses here.
+int AnsiFromWide(const wchar_t* wide, int length, char* out, size_t size);
+#endif
+
 #endif

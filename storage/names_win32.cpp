@@ -63,6 +63,24 @@ bool SameCharIgnoringCase(const char* a, const char* b) {
     return wa.count == wb.count && std::memcmp(wa.units, wb.units, sizeof wa.units) == 0;
 }
 
+int AnsiFromWide(const wchar_t* wide, int length, char* out, size_t size) {
+    if (size == 0 || length == 0)
+        return size == 0 ? -1 : (out[0] = '\0', 0);
+    // UTF-8 holds every character but a lone surrogate, and takes neither
+    // the flag nor the question.
+    const bool utf8 = AnsiIsUtf8();
+    BOOL lost = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                      wide, length, out, static_cast<int>(size) - 1, nullptr,
+                                      utf8 ? nullptr : &lost);
+    if (n <= 0 || lost)
+        return -1;
+    // A terminated input brought its terminator along.
+    const int text = length < 0 ? n - 1 : n;
+    out[text] = '\0';
+    return text;
+}
+
 void FoldedKey(const char* name, char* key, size_t size) {
     if (size == 0)
         return;
@@ -90,17 +108,11 @@ void FoldedKey(const char* name, char* key, size_t size) {
                       ? MultiByteToWideChar(CP_ACP, utf8 ? MB_ERR_INVALID_CHARS : 0, name,
                                             static_cast<int>(length), wide, 256)
                       : 0;
-    BOOL lost = FALSE;
     const int folded =
         n > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_LOWERCASE, wide, n, lower, 256) : 0;
-    const int back =
-        folded > 0 ? WideCharToMultiByte(CP_ACP, 0, lower, folded, key, static_cast<int>(size) - 1,
-                                         nullptr, utf8 ? nullptr : &lost)
-                   : 0;
-    if (back > 0 && !lost && static_cast<size_t>(back) == length) {
-        key[back] = '\0';
+    const int back = folded > 0 ? AnsiFromWide(lower, folded, key, size) : -1;
+    if (back > 0 && static_cast<size_t>(back) == length)
         return;
-    }
     std::memcpy(key, name, length);
     key[length] = '\0';
 }

@@ -29,18 +29,9 @@ int64_t UnixSeconds(const LARGE_INTEGER& ft) {
 }
 
 // An entry's name in the ANSI code page, into name (MAX_PATH bytes); false
-// when that code page cannot write it: with a "?" in its place it would
-// read as a wildcard and name no entry.
+// when that code page cannot write it: the entry is left out of the walk.
 bool AnsiName(const wchar_t* wide, int length, char (&name)[MAX_PATH]) {
-    BOOL lost = FALSE;
-    // UTF-8 writes every name and takes no flag for what it cannot.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide, length, name, MAX_PATH - 1, nullptr,
-                                      utf8 ? nullptr : &lost);
-    if (n <= 0 || lost)
-        return false;
-    name[n] = '\0';
-    return true;
+    return AnsiFromWide(wide, length, name, MAX_PATH) > 0;
 }
 
 // Calls onEntry with each entry of folder but "." and "..", read in large

@@ -29,6 +29,13 @@ void CWnd::GetWindowText(CString& rString) const {
     rString = CString(buffer.data(), nCopied);
 }
 
+void CWnd::GetWindowText(std::wstring& rString) const {
+    assert(m_hWnd);
+    rString.assign(static_cast<size_t>(::GetWindowTextLengthW(m_hWnd)) + 1, L'\0');
+    rString.resize(static_cast<size_t>(
+        ::GetWindowTextW(m_hWnd, &rString[0], static_cast<int>(rString.size()))));
+}
+
 namespace {
 BOOL CALLBACK SendToChild(HWND hWnd, LPARAM lParam) {
     const MSG& msg = *reinterpret_cast<const MSG*>(lParam);

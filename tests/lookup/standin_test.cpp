@@ -31,24 +31,25 @@ void MakeItem(const std::string& path, DWORD size, LONGLONG unixSeconds) {
     CloseHandle(h);
 }
 
-// Removes the store again, leaves first.
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+// Removes the store again, leaves first; by UTF-16 names, which name every
+// entry.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = fd.cFileName;
-            if (name == "." || name == "..")
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            const std::string path = folder + "\\" + name;
+            const std::wstring path = folder + L"\\" + name;
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(path);
             else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(h, &fd));
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(h, &fd));
         FindClose(h);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 class StandInStore : public ::testing::Test {
@@ -64,16 +65,20 @@ class StandInStore : public ::testing::Test {
         MakeItem("\\C\\PATTERNS\\9\\ABC", 1200, 1173449100); // 2007-03-09 14:05 UTC
         MakeItem("\\C\\PATTERNS\\9\\ABD", 34, 1173431220);   // 09:07
         MakeItem("\\C\\PATTERNS\\9\\XAB", 5, 1173449100);
-        // A Macro whose name is beyond ASCII, made under its own (UTF-16) name.
+        // Macros whose names are beyond ASCII, made under their own (UTF-16)
+        // names; "\u0141" (an L with a stroke) is in no Western code page.
         wchar_t root[MAX_PATH];
         MultiByteToWideChar(CP_ACP, 0, g_root.c_str(), -1, root, MAX_PATH);
-        HANDLE h = CreateFileW((std::wstring(root) + L"\\C\\PATTERNS\\7\\" + kArmel).c_str(),
-                               GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        CloseHandle(h);
+        CreateDirectoryW((std::wstring(root) + L"\\C\\\u0141UKASZ").c_str(), nullptr);
+        for (const wchar_t* name : {kArmel, L"\u0141\u00f3d\u017a1", L"Lodz1"}) {
+            HANDLE h = CreateFileW((std::wstring(root) + L"\\C\\PATTERNS\\7\\" + name).c_str(),
+                                   GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            ASSERT_NE(h, INVALID_HANDLE_VALUE);
+            CloseHandle(h);
+        }
         _putenv(("KELVAST_STORE=" + g_root).c_str());
     }
-    static void TearDownTestSuite() { RemoveTree(g_root); }
+    static void TearDownTestSuite() { RemoveTree(std::wstring(g_root.begin(), g_root.end())); }
 };
 
 typedef std::vector<std::string> Texts;
@@ -128,8 +133,16 @@ TEST_F(StandInStore, ANameBeyondAsciiIsShownRightAndHandedBackInTheCallersCodePa
             LVITEMW item = {};
             item.pszText = text;
             item.cchTextMax = 32;
-            w.Send(w.Item(IDC_ITEM_LIST), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+            w.Send(w.Item(IDC_ITEM_LIST), LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item));
             shown = text;
+            // What the code page cannot hold is no name of the walk's, never
+            // a near one ("Lukasz", "L\xF3dz1"); nor is a name typed so.
+            EXPECT_EQ(w.Entries(IDC_AREA), (Texts{"DATA", "PATTERNS"}));
+            EXPECT_EQ(w.Names(), (Texts{"Lodz1", ansi}));
+            SendMessageTimeoutW(w.Item(IDC_ITEM_NAME), WM_SETTEXT, 0,
+                                reinterpret_cast<LPARAM>(L"\u0142"), SMTO_BLOCK, kSendTimeoutMs,
+                                nullptr);
+            EXPECT_EQ(w.Text(IDC_ITEM_COUNT), "0");
             w.SetPattern("\xC4");
             EXPECT_EQ(w.Names(), Texts{ansi}) << "the pattern with an A-umlaut does not match";
             w.SelectRows({0});
