@@ -19,7 +19,7 @@ TAVORIN_PACKAGES+=" xdotool" # real key events, for scripts/checks/70-real-keybo
 # language_check.sh): their locales, and fonts with their characters
 # (Hebrew's come with DejaVu).
 TAVORIN_PACKAGES+=" locales fonts-wqy-microhei fonts-ipafont-gothic fonts-dejavu-core"
-TAVORIN_LOCALES="zh_CN.UTF-8 ja_JP.UTF-8 he_IL.UTF-8"
+TAVORIN_LOCALES="zh_CN.UTF-8 ja_JP.UTF-8 he_IL.UTF-8 ja_JP.SJIS"
 
 log() { printf '%s\n' "$*" >&2; }
 
@@ -144,7 +144,11 @@ generate_locales() {
             return 1
         fi
         log "generating locale $l"
-        timeout 300 localedef -i "${l%%.*}" -c -f UTF-8 "$l" || return 1
+        # Shift-JIS is no superset of ASCII ("\\" is the yen sign): glibc makes
+        # it, warning, for the native names' tests in a double-byte locale.
+        local set=${l#*.}
+        [ "$set" = SJIS ] && set=SHIFT_JIS
+        timeout 300 localedef -i "${l%%.*}" -c -f "$set" --no-warnings=ascii "$l" || return 1
     done
 }
 

@@ -34,11 +34,14 @@ size_t CutLength(const char* text, size_t size) {
     if (size == 0)
         return 0;
     const size_t limit = strnlen(text, size - 1);
-    size_t length = 0;
     // The text may fill its buffer without a terminator (a buffer another
-    // library wrote): only the bytes in reach are read.
+    // library wrote): only the bytes in reach are read. A terminator is in
+    // reach: a last byte that would begin a longer sequence ("caf\xE9")
+    // ends there, a character of its own, not one cut short.
+    const size_t reach = limit < size - 1 ? limit + 1 : limit;
+    size_t length = 0;
     while (length < limit) {
-        const size_t n = CharLength(text + length, limit - length);
+        const size_t n = CharLength(text + length, reach - length);
         if (n > limit - length)
             break;
         length += n;
@@ -62,10 +65,7 @@ Utf8Char DecodeUtf8(const char* text, size_t available) {
                           : lead >= 0xE0 && lead < 0xF0 ? 3
                           : lead >= 0xF0 && lead < 0xF5 ? 4
                                                         : 0;
-    // Only a byte in reach is taken along: a name that ends in such a byte
-    // (Latin-1 "caf\xE9") keeps it.
-    const Utf8Char notUtf8 = available >= 2 && p[1] ? Utf8Char{kNotUtf8 + (lead << 8 | p[1]), 2}
-                                                    : Utf8Char{kNotUtf8 + (lead << 8), 1};
+    const Utf8Char notUtf8 = {kNotUtf8 + lead, 1};
     if (length == 0)
         return notUtf8;
     uint32_t code = length == 1   ? lead

@@ -15,10 +15,9 @@ struct Utf8Char {
 const uint32_t kNotUtf8 = 0x110000;
 
 // The character text begins, reading at most available bytes (at least 1).
-// A byte that begins no well-formed sequence is most likely the first of a
-// double-byte character of another code page (Shift-JIS, GBK): it takes the
-// byte after it along, so that a trail byte that looks like a letter is
-// never folded ("\x83\x41" and "\x83\x61" stay two names).
+// A byte that begins no well-formed sequence (Latin-1's "\xE9") is a
+// character of its own, compared exactly; the byte after it is read anew,
+// so that a "*" or "." after it stays one.
 Utf8Char DecodeUtf8(const char* text, size_t available);
 
 #endif

@@ -20,6 +20,7 @@
 #include "browse_print.h"
 #include "lookup_flags.h"
 
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -52,6 +53,10 @@ void CheckListed(const Options& o, const std::vector<Computer>& computers) {
 } // namespace
 
 int main(int argc, char** argv) {
+#if !defined(_WIN32)
+    // Names are read in the user's character set, as any tool of theirs.
+    std::setlocale(LC_CTYPE, "");
+#endif
     try {
         const Options options = ParseArguments(argc, argv);
         if (options.help) {

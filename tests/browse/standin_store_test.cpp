@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -271,18 +272,45 @@ TEST(StandInStore, NamesBeyondAsciiPassIntactAndTheLimitCountsBytes) {
 }
 
 #if !defined(_WIN32)
-// Case folds as Windows folds it; a byte that is not UTF-8 (a Shift-JIS
-// share's "\x83\x41") compares exactly with the byte after it, one
-// character for "?".
-TEST(StandInStore, NamesFoldAsWindowsDoesAndOtherEncodingsCompareExactly) {
+// Case folds as Windows folds it. Names are in the locale's character set:
+// in UTF-8 (and the C locale) a byte that is not UTF-8 (Latin-1's "\xE9",
+// or a Shift-JIS share's "\x83") is a character of its own, compared
+// exactly, and the bytes after it stay themselves; in ja_JP.SJIS
+// "\x83\x41" is one character, never folded as an "A".
+TEST(StandInStore, NamesFoldAsWindowsDoesAndFollowTheLocalesCharacterSet) {
     const fs::path folder = g_root / "C" / "PATTERNS" / "7";
     fs::create_directories(folder);
-    for (const char* name : {"\x83\x41", "\xC4\xB0X", "\xCE\x86X"})
+    for (const char* name : {"\x83\x41", "\xC4\xB0X", "\xCE\x86X", "caf\xE9", "caf\xE9.dat"})
         std::ofstream(folder / name, std::ios::binary) << "x";
-    const std::pair<const char*, size_t> rows[] = {
-        {"\x83\x61", 0}, {"\x83\x41", 1}, {"?", 1}, {"iX", 1}, {"\xC4\xB1X", 0}, {"\xCE\xACX", 1}};
-    for (const auto& row : rows)
-        EXPECT_EQ(Items("C:", "PATTERNS", 7, row.first).size(), row.second) << row.first;
+    struct SRow {
+        const char* locale;
+        const char* pattern;
+        size_t found;
+    } const rows[] = {
+        {"C", "\x83\x61", 1},
+        {"C", "??", 3},
+        {"C", "iX", 1},
+        {"C", "\xC4\xB1X", 0},
+        {"C", "\xCE\xACX", 1},
+        {"C", "*.dat", 1},
+        {"C", "caf\xE9*", 2},
+        {"C.UTF-8", "?", 0},
+        {"C.UTF-8", "CAF\xE9", 1},
+        {"ja_JP.SJIS", "?", 1},
+        {"ja_JP.SJIS", "\x83\x61", 0},
+        {"ja_JP.SJIS", "\x83\x41", 1},
+    };
+    for (const SRow& row : rows) {
+        if (!std::setlocale(LC_CTYPE, row.locale)) {
+            ADD_FAILURE() << "no locale " << row.locale << " (scripts/lib.sh generates it)";
+            continue;
+        }
+        EXPECT_EQ(Items("C:", "PATTERNS", 7, row.pattern).size(), row.found)
+            << row.locale << " " << row.pattern;
+    }
+    std::setlocale(LC_CTYPE, "C");
+    const std::vector<Found> whole = Items("C:", "PATTERNS", 7, "caf\xE9");
+    EXPECT_TRUE(whole.size() == 1 && whole[0].name == "caf\xE9") << "its last byte is lost";
     std::error_code ignored;
     fs::remove_all(folder, ignored);
 }
