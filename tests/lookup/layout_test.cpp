@@ -561,8 +561,12 @@ TEST_F(LookupTest, ViewImagesAndTheSelectionStandOutInEitherSchemeAndComeBack) {
             HighContrastColours scheme;
             RedrawWindow(w.Dialog(), nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            // Painted once the dialog's thread gets to it, under load later.
-            WaitUntil([&] { return glyphs(0).second * 10 >= glyphs(0).first * 9; });
+            // Painted once the dialog's thread gets to it, under load later:
+            // until then the button may read all black, which has no glyph.
+            WaitUntil([&] {
+                const std::pair<int, int> n = glyphs(0);
+                return n.first > 20 && n.second * 10 >= n.first * 9;
+            });
             for (int i = 0; i < 2; ++i) {
                 const std::pair<int, int> n = glyphs(i);
                 EXPECT_GT(n.first, 20) << "button " << i;
