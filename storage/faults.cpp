@@ -51,8 +51,9 @@ void Configure(const char* text) {
 
 } // namespace
 
-std::optional<Fault> NextFault() {
-    if (const char* setting = ChangedSetting("KELVAST_FAULTS", g_mode.setting))
+std::optional<Fault> NextFault(bool bReadSetting) {
+    if (const char* setting =
+            bReadSetting ? ChangedSetting("KELVAST_FAULTS", g_mode.setting) : nullptr)
         Configure(setting);
     if (g_mode.oneIn == 0)
         return std::nullopt;

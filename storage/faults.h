@@ -15,6 +15,7 @@ struct Fault {
 // The fault this call is to show, if any. Each call draws once while the
 // mode is on, so that a seed fails the same calls of the same program.
 // Never throws: the calls ask before anything else.
-std::optional<Fault> NextFault();
+// bReadSetting false keeps the setting last read (see WaitLatency).
+std::optional<Fault> NextFault(bool bReadSetting);
 
 #endif

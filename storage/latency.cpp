@@ -89,8 +89,9 @@ void Configure(const char* text) {
 
 } // namespace
 
-void WaitLatency() {
-    if (const char* setting = ChangedSetting("KELVAST_LATENCY", g_slow.setting))
+void WaitLatency(bool bReadSetting) {
+    if (const char* setting =
+            bReadSetting ? ChangedSetting("KELVAST_LATENCY", g_slow.setting) : nullptr)
         Configure(setting);
     if (g_slow.microseconds == 0)
         return;

@@ -7,6 +7,9 @@
 
 // Spends the latency in force, if any; costs a look at the environment when
 // the mode is off. Never throws: the calls wait before anything else.
-void WaitLatency();
+// bReadSetting false keeps the setting last read: a walk's next step keeps
+// its walk's, since a look at the environment costs more than the step
+// (under Wine, three looks were a third of a walk of a million items).
+void WaitLatency(bool bReadSetting);
 
 #endif

@@ -27,7 +27,6 @@ std::optional<StorePath> PathSetting(const char* variable);
 
 struct StoreFile {
     char name[AT_ITEM_NAME_SIZE];
-    char key[AT_ITEM_NAME_SIZE]; // the name in lower case, zero-padded: the sort key
     int32_t size;
     int32_t modTime; // seconds since 1970-01-01 UTC
 };
@@ -38,8 +37,8 @@ struct StoreFile {
 bool ListFolders(const StorePath& folder, const std::function<void(const char*)>& onFolder);
 
 // Appends to files every file of folder whose name fits a caller's item
-// buffer and matches pattern, with its size and time (clamped to 32 bits);
-// key is left to the caller. Names beginning with "." are left out.
+// buffer and matches pattern, with its size and time (clamped to 32 bits).
+// Names beginning with "." are left out.
 void ListFiles(const StorePath& folder, const char* pattern, std::vector<StoreFile>& files);
 
 // True when path names a folder.

@@ -37,7 +37,8 @@ int64_t WallMicroseconds() {
 } // namespace
 
 void TraceItemCall(int mode, const char* pattern) {
-    if (const char* setting = ChangedSetting("KELVAST_TRACE", g_trace.setting)) {
+    if (const char* setting =
+            mode != 1 ? ChangedSetting("KELVAST_TRACE", g_trace.setting) : nullptr) {
         if (g_trace.file)
             std::fclose(g_trace.file);
         g_trace.file = *setting ? std::fopen(setting, "a") : nullptr;

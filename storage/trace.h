@@ -6,7 +6,7 @@
 #ifndef STORE_TRACE_H
 #define STORE_TRACE_H
 
-// Costs a look at the environment when no trace is asked for.
+// The setting is read when a walk begins (mode 0), not at its next steps.
 void TraceItemCall(int mode, const char* pattern);
 
 #endif
