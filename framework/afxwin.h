@@ -376,6 +376,9 @@ class CListCtrl : public CWnd {
     // Attributes
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
+    UINT GetItemState(int nItem, UINT nMask) const {
+        return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), nMask));
+    }
     // The next row after nItem (-1: from the top) in the state nFlags
     // names (LVNI_SELECTED, ...); -1 when there is none.
     int GetNextItem(int nItem, int nFlags) const {

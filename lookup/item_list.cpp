@@ -103,17 +103,24 @@ CRefillWithoutFlicker::Bars CRefillWithoutFlicker::ScrollBars(const CWnd& wnd) {
 } // namespace
 
 CStringArray CItemList::GetSelectedNames() const {
-    // An element stays empty where the list has fewer selected rows than it
-    // counted.
+    // The list may find fewer selected rows than it counted (a selection
+    // left past the rows by a refill): only the rows it finds are named,
+    // never an empty name for the others.
     const int count = static_cast<int>(GetSelectedCount());
     CStringArray names;
     names.SetSize(count, -1);
-    int row = -1;
-    for (int i = 0; i < count && (row = GetNextItem(row, LVNI_SELECTED)) != -1; ++i) {
+    // One selected row is most often the focused one: looked for from there,
+    // it spares a look at every row above it (30 ms for the last of a
+    // million under Wine).
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    const bool bFocusedAlone = count == 1 && focused >= 0 && GetItemState(focused, LVIS_SELECTED);
+    int row = bFocusedAlone ? focused - 1 : -1, found = 0;
+    for (; found < count && (row = GetNextItem(row, LVNI_SELECTED)) != -1; ++found) {
         char text[kResultTextSize] = "";
         GetItemText(row, 0, text, kResultTextSize);
-        names[i] = CString(text, static_cast<int>(strnlen(text, kResultTextSize - 1)));
+        names[found] = CString(text, static_cast<int>(strnlen(text, kResultTextSize - 1)));
     }
+    names.SetSize(found, -1);
     return names;
 }
 
@@ -204,6 +211,15 @@ void CItemList::AppendRows(const SItemRow* pRows, int nRows) {
     const int from = m_rows.GetCount();
     m_rows.Append(pRows, nRows);
     // Only the new rows in view are painted, and nothing scrolls.
+    if (GetStyle() & LVS_OWNERDATA)
+        SetItemCountEx(m_rows.GetCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    else
+        InsertRows(from);
+}
+
+void CItemList::CompleteRows(std::vector<SItemRow>&& rows) {
+    const int from = m_rows.GetCount();
+    m_rows.Assign(std::move(rows));
     if (GetStyle() & LVS_OWNERDATA)
         SetItemCountEx(m_rows.GetCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     else

@@ -29,6 +29,9 @@ class CItemList : public CListCtrl {
     // Adds rows after those shown; the selection, the focused row and the
     // rows in view stay as they are.
     void AppendRows(const SItemRow* pRows, int nRows);
+    // Takes rows, which begin with those shown, in their place: the rest
+    // are added as AppendRows adds them, and one listing is held, not two.
+    void CompleteRows(std::vector<SItemRow>&& rows);
     // Selects the rows from nFrom on whose names are among names, and
     // focuses the one named focused, in view.
     void SelectNamed(const CStringArray& names, const char* focused, int nFrom);

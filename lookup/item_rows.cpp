@@ -61,6 +61,15 @@ void CItemRows::GetCellText(int nRow, int nColumn, char* pszBuffer, int cchBuffe
     CopyCut(pszBuffer, cchBuffer, text);
 }
 
+void CItemRows::Assign(std::vector<SItemRow>&& rows) {
+    m_rows = std::move(rows);
+    // A walk's rows come in a vector grown by doubling: up to twice their
+    // size, for as long as the dialog shows them. One copy now (a few ms
+    // at a million rows) keeps what they hold near the rows themselves.
+    if (m_rows.capacity() - m_rows.size() > m_rows.size() / 8)
+        m_rows.shrink_to_fit();
+}
+
 int CItemRows::Find(const char* pszText, int nStart, bool bPartial, bool bWrap) const {
     const int count = GetCount();
     if (!pszText || count == 0)

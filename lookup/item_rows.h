@@ -27,7 +27,7 @@ class CItemRows {
     int Find(const char* pszText, int nStart, bool bPartial, bool bWrap) const;
 
     // Operations
-    void Assign(std::vector<SItemRow>&& rows) { m_rows = std::move(rows); }
+    void Assign(std::vector<SItemRow>&& rows);
     void Append(const SItemRow* pRows, int nRows) {
         m_rows.insert(m_rows.end(), pRows, pRows + nRows);
     }

@@ -379,7 +379,7 @@ void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&&
     if (nShown < 0) {
         ShowNewRows(listing.choice, std::move(rows));
     } else {
-        m_list.AppendRows(rows.data() + nShown, static_cast<int>(rows.size()) - nShown);
+        m_list.CompleteRows(std::move(rows));
         SelectPickIn(nShown);
     }
     m_bRowsComing = false;
