@@ -2,7 +2,8 @@
 // plain listing of the same folder, and the enumeration interface against
 // direct calls of the stand-in, in the same run. Prints Markdown on stdout,
 // Google Benchmark's own table on stderr.
-//   standin_bench [--benchmark_...] <scratch folder>   (the store is laid out there once)
+//   standin_bench [--benchmark_...] [--items n] <scratch folder>
+// The store is laid out there once, with n item files (10,000 unless told).
 #include "kelvast.h"
 #include "paired.h"
 #include "tavorin.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-const int kItems = 10000;
+int g_items = 10000;
 const int kAreas = 1000;
 std::string g_itemFolder;
 
@@ -36,7 +37,7 @@ bool MakeStore(const std::string& root) {
     }
     mkdir((root + "/C/BIG").c_str(), 0755);
     mkdir(g_itemFolder.c_str(), 0755);
-    for (int i = 0; i < kItems; ++i) {
+    for (int i = 0; i < g_items; ++i) {
         std::snprintf(name, sizeof name, "/ITEM%05d", i);
         const int fd = open((g_itemFolder + name).c_str(), O_CREAT | O_WRONLY, 0644);
         if (fd < 0)
@@ -118,7 +119,7 @@ const int kRounds = 11;
 void Register(const std::string& name, void (*walk)(), int reps) {
     // Each walk counts as one call here but for the allocations of the
     // stand-in's item walk, reported per `at_lookup_data` call.
-    const int calls = walk == StoreItemWalk ? kItems + 1 : 1;
+    const int calls = walk == StoreItemWalk ? g_items + 1 : 1;
     benchmark::RegisterBenchmark(name.c_str(), TimeWalks, walk, calls)->Iterations(reps);
 }
 
@@ -126,6 +127,8 @@ void Register(const std::string& name, void (*walk)(), int reps) {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
+    if (argc > 3 && std::string(argv[1]) == "--items")
+        g_items = std::atoi(argv[2]), argv += 2, argc -= 2;
     const std::string root = argc > 1 ? argv[1] : "standin-store";
     g_itemFolder = root + "/C/BIG/9";
     if (!MakeStore(root)) {
@@ -134,22 +137,24 @@ int main(int argc, char** argv) {
     }
     setenv("KELVAST_STORE", root.c_str(), 1);
     StoreItemWalk();
-    if (g_calls != kItems + 1) {
-        std::fprintf(stderr, "the stand-in listed %d items, not %d\n", g_calls - 1, kItems);
+    if (g_calls != g_items + 1) {
+        std::fprintf(stderr, "the stand-in listed %d items, not %d\n", g_calls - 1, g_items);
         return 1;
     }
 
+    const std::string itemsLabel = "items (" + std::to_string(g_items) + " files)";
+    const int itemReps = g_items > 10000 ? 1 : 2; // a walk of 100,000 is round enough
     const std::vector<Family> walks = {
         {"areas", "areas (1,000 folders)", AreaWalk, "interface", AreaWalkDirect, "stand-in", 10},
         {"devices", "devices (C: and 0: to 9:)", DeviceWalk, "interface", DeviceWalkDirect,
          "stand-in", 20},
-        {"items", "items (10,000 files)", ItemWalk, "interface", StoreItemWalk, "stand-in", 2},
+        {"items", itemsLabel.c_str(), ItemWalk, "interface", StoreItemWalk, "stand-in", itemReps},
     };
     const std::vector<Family> listings = {
         {"sized", "`readdir` + `fstatat` per file (names, sizes, times: what the walk hands out)",
-         StoreItemWalk, "stand-in", ListWithSizes, "readdir+fstatat", 2},
+         StoreItemWalk, "stand-in", ListWithSizes, "readdir+fstatat", itemReps},
         {"names", "`readdir` alone (names only)", StoreItemWalk, "stand-in", ListNames, "readdir",
-         2},
+         itemReps},
     };
     // A family's rounds run back to back, so that whatever the walk before
     // left behind (caches, the file system's state) weighs on its first
@@ -179,11 +184,11 @@ int main(int argc, char** argv) {
                 "the end, sorted, with size and time) against a plain listing of the same "
                 "folder:\n\n| baseline | stand-in ms | listing ms | ratio | within 1.5x |\n"
                 "|---|---|---|---|---|\n",
-                kItems);
+                g_items);
     rows(listings, 1.5);
     const double walkAllocs = results.Counter("sized/stand-in", "allocs/call");
     std::printf("\nStand-in heap allocations per `at_lookup_data` call over a whole walk: %.4f "
                 "(%.0f in all for %d calls).\n",
-                walkAllocs, walkAllocs * (kItems + 1), kItems + 1);
+                walkAllocs, walkAllocs * (g_items + 1), g_items + 1);
     return g_sink == 42 ? 1 : 0;
 }
