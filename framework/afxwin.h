@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <cassert>
+#include <deque>
 #include <exception>
 
 #include "afxstate.h"
@@ -294,10 +295,11 @@ class CDialog : public CWnd {
 
     void UpdateData(BOOL bSaveAndValidate = TRUE);
     // The run ends once the message being handled is: code that goes on
-    // handling others meanwhile (a long walk) asks IsEnding.
+    // meanwhile (a long walk) asks IsEnding.
     void EndDialog(int nResult) {
         assert(m_hWnd);
         m_bEnding = true;
+        m_nResult = nResult;
         ::EndDialog(m_hWnd, nResult);
     }
     bool IsEnding() const { return m_bEnding; }
@@ -310,11 +312,43 @@ class CDialog : public CWnd {
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange* pDX) { (void)pDX; }
 
+    // The modal loop's questions. It removes one message at a time, in the
+    // order Windows gives them, after those it was handed ahead of time.
+    // BeforeMessage sees the next message still in its queue: true when it
+    // did work after which another may be next (the loop looks again).
+    virtual bool BeforeMessage(const MSG& msg) {
+        (void)msg;
+        return false;
+    }
+    // Nothing waits, or the loop has just painted or run a timer: true
+    // while work remains for the next time.
+    virtual bool OnIdle() { return false; }
+
+    // Operations
+    // Moves the next message from Windows' queue to the front of what the
+    // loop handles next, behind what it moved before, with the keys held
+    // down as they were then. False when nothing waits, and for a mouse
+    // button's message, which stays where it is: its handler may follow the
+    // mouse in a loop of its own that reads the release from the queue.
+    bool TakeAhead(MSG& msg);
+    // The messages moved ahead of time, oldest first.
+    struct SAhead {
+        MSG msg;
+        BYTE keys[256];
+    };
+    const std::deque<SAhead>& GetAhead() const { return m_ahead; }
+
     DECLARE_MESSAGE_MAP()
 
   private:
     static HWND GetDefaultOwner();
     void CenterOverOwner();
+    void RunModalLoop(HWND hOwner);
+    // The next message, the dialog's own first; false when none waits.
+    bool PeekNext(MSG& msg) const;
+    // Removes that message and handles it as the dialog manager would; false
+    // for WM_QUIT, which it posts again for the loop further out.
+    bool HandleNext(const MSG& next);
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Where the map's child-message entries see their children's messages.
     static LRESULT CALLBACK ChildProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
@@ -328,6 +362,8 @@ class CDialog : public CWnd {
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
     bool m_bEnding = false;
+    INT_PTR m_nResult = 0;
+    std::deque<SAhead> m_ahead;
     std::exception_ptr m_pendingException;
 };
 

@@ -28,47 +28,53 @@ void ShowEntries(CComboBox& selector, const std::vector<CString>& names, const c
     }
 }
 
-// What a message does to a walk under way (see EInput).
-EInput Classify(const MSG& msg, HWND hDlg, HWND hItemName) {
+// What a message does to the rows the user acts on.
+enum class EAct {
+    kNone,
+    kReadsRows, // acts on the rows: it waits for the walk due
+    kConfirms,  // the same, and ends the dialog with the rows: Return, OK, a double-click
+    kEnds,      // ends the dialog without them: Escape, Alt+F4, Cancel, the close box
+};
+
+EAct Act(const MSG& msg, const SDialogWindows& w) {
     const UINT key = static_cast<UINT>(msg.wParam);
-    const bool bOurs = msg.hwnd == hDlg || ::IsChild(hDlg, msg.hwnd);
+    const bool bOurs = msg.hwnd == w.hDlg || ::IsChild(w.hDlg, msg.hwnd);
     switch (msg.message) {
     case WM_QUIT:
-        return EInput::kQuit;
-    case WM_KEYDOWN:
-        if (key == VK_ESCAPE && bOurs)
-            return EInput::kEnds;
-        if (msg.hwnd == hItemName && CItemList::IsRowKey(key))
-            return EInput::kRowKey;
-        break;
-    case WM_SYSKEYDOWN:
-        if (key == VK_F4)
-            return EInput::kEnds;
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        if (bOurs && ::GetDlgCtrlID(msg.hwnd) == IDCANCEL)
-            return EInput::kEnds;
-        break;
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONUP:
-        if (msg.hwnd == hDlg && msg.wParam == HTCLOSE)
-            return EInput::kEnds;
-        break;
     case WM_CLOSE:
-        return EInput::kEnds;
+        return EAct::kEnds;
     case WM_COMMAND:
-        if (LOWORD(msg.wParam) == IDCANCEL)
-            return EInput::kEnds;
-        break;
+        return LOWORD(msg.wParam) == IDOK       ? EAct::kConfirms
+               : LOWORD(msg.wParam) == IDCANCEL ? EAct::kEnds
+                                                : EAct::kNone;
+    case WM_KEYDOWN:
+        if (!bOurs)
+            return EAct::kNone;
+        if (key == VK_ESCAPE || (msg.hwnd == w.hCancel && (key == VK_RETURN || key == VK_SPACE)))
+            return EAct::kEnds;
+        if (key == VK_RETURN || (msg.hwnd == w.hOK && key == VK_SPACE))
+            return EAct::kConfirms;
+        return msg.hwnd == w.hList || (msg.hwnd == w.hItemName && CItemList::IsRowKey(key))
+                   ? EAct::kReadsRows
+                   : EAct::kNone;
+    case WM_SYSKEYDOWN:
+        return key == VK_F4 ? EAct::kEnds : EAct::kNone;
+    case WM_CHAR: // a name's first letters, typed in the list
+        return msg.hwnd == w.hList ? EAct::kReadsRows : EAct::kNone;
+    case WM_LBUTTONDOWN:
+        return msg.hwnd == w.hCancel ? EAct::kEnds
+               : msg.hwnd == w.hOK   ? EAct::kConfirms
+               : msg.hwnd == w.hList ? EAct::kReadsRows
+                                     : EAct::kNone;
+    case WM_LBUTTONDBLCLK:
+        return msg.hwnd == w.hList ? EAct::kConfirms : EAct::kNone;
+    case WM_RBUTTONDOWN:
+        return msg.hwnd == w.hList ? EAct::kReadsRows : EAct::kNone;
+    case WM_NCLBUTTONDOWN:
+        return msg.hwnd == w.hDlg && msg.wParam == HTCLOSE ? EAct::kEnds : EAct::kNone;
     default:
-        break;
+        return EAct::kNone;
     }
-    const UINT m = msg.message;
-    if ((m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
-        (m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK))
-        return EInput::kUser;
-    return EInput::kOther;
 }
 
 } // namespace
@@ -89,7 +95,6 @@ ON_NOTIFY_FOR(LVN_ODFINDITEMA, IDC_ITEM_LIST, m_list, OnFindItem)
 ON_NOTIFY_FOR(LVN_ODFINDITEMW, IDC_ITEM_LIST, m_list, OnFindItem)
 ON_NOTIFY_FOR(NM_CUSTOMDRAW, IDC_ITEM_LIST, m_list, OnCustomDraw)
 ON_NOTIFY_RANGE(TTN_GETDISPINFOA, 0, 0xFFFFFFFF, OnToolTipText) // a command id, or a window
-ON_WM_TIMER()
 ON_WM_DESTROY()
 ON_MESSAGE(CLookup::WM_FIRST_FILL, OnFirstFill)
 ON_WM_DPICHANGED()
@@ -116,7 +121,6 @@ LRESULT CLookup::OnFirstFill(WPARAM, LPARAM) {
 
 LRESULT CLookup::OnDestroy(WPARAM, LPARAM) {
     m_screenReader.Clear();
-    m_held.clear();
     return 0;
 }
 
@@ -130,18 +134,10 @@ void CLookup::OnItemNameChanged() {
     m_scheduler.Changed(EChange::kName);
 }
 
-void CLookup::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == kDeferredRefreshTimer)
-        m_scheduler.TimerFired();
-}
-
 BOOL CLookup::OnItemNameKeyDown(UINT nChar, LPARAM) {
-    if (!CItemList::IsRowKey(nChar))
-        return FALSE;
-    m_scheduler.BeforeRowKey();
-    const bool bTaken = m_list.TakeRowKey(nChar);
-    m_scheduler.AfterRowKey();
-    return bTaken;
+    // The rows are those of the name before the key: the modal loop let
+    // the key wait until they were listed.
+    return m_list.TakeRowKey(nChar);
 }
 
 void CLookup::OnDblclkItemList(NMHDR*, LRESULT* pResult) {
@@ -165,14 +161,12 @@ void CLookup::UserSelected() {
 }
 
 void CLookup::OnOK() {
-    // The user confirms the rows selected when they acted, with the
-    // device, area and type those rows came from: a refresh deferred or
-    // still walking has read a choice that the rows are not of, and a refill
-    // since may have replaced the rows the user picked from.
-    m_scheduler.Confirm();
-    SLookupChoice shown;
-    m_chosen = m_shown.GetConfirmed(m_list.GetSelectedNames(), shown);
+    // The user confirms the rows of the choice in force: a walk still due
+    // (OK sent by another program) runs to its end first.
+    m_scheduler.RowsRead();
+    m_chosen = m_list.GetSelectedNames();
     if (m_shown.IsShown()) {
+        const SLookupChoice& shown = m_shown.GetChoice();
         m_strDevice = shown.device;
         m_strArea = shown.area;
         m_nType = shown.type;
@@ -180,91 +174,54 @@ void CLookup::OnOK() {
     CDialog::OnOK();
 }
 
+// The modal loop's turns.
+
+SDialogWindows CLookup::Windows() const {
+    return {m_hWnd, m_editItemName.m_hWnd, m_list.m_hWnd, ::GetDlgItem(m_hWnd, IDOK),
+            ::GetDlgItem(m_hWnd, IDCANCEL)};
+}
+
+bool CLookup::BeforeMessage(const MSG& msg) {
+    const EAct act = Act(msg, Windows());
+    return (act == EAct::kReadsRows || act == EAct::kConfirms) && m_scheduler.RowsRead();
+}
+
 // The refresh scheduler's questions.
 
-// Messages are taken and dispatched in UTF-16: a character of a double-byte
-// code page comes as one WM_CHAR, where the ANSI functions would hand it on
-// as a lead and a trail byte that an ANSI edit does not join again.
-EInput CLookup::NextInput() {
-    if (!::PeekMessageW(&m_next, nullptr, 0, 0, PM_NOREMOVE))
-        return EInput::kNone;
-    return Classify(m_next, m_hWnd, m_editItemName.m_hWnd);
+bool CLookup::InputWaits(bool bPainting) {
+    const UINT kinds =
+        QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | (bPainting ? QS_PAINT | QS_TIMER : 0);
+    return !GetAhead().empty() || HIWORD(::GetQueueStatus(kinds)) != 0;
 }
 
-void CLookup::TakeInput(bool bHold) {
-    MSG msg = m_next;
-    if (!::PeekMessageW(&msg, msg.hwnd, msg.message, msg.message, PM_REMOVE))
-        return;
-    if (!bHold)
-        return HandleAsModalLoop(msg);
-    // The keys as they were when it came: the keys after it have changed
-    // them by the time it is handled (Shift let go before its letter is
-    // translated).
-    m_held.push_back(SHeldInput{msg, {}});
-    ::GetKeyboardState(m_held.back().keys);
-}
-
-bool CLookup::HandleHeldInput() {
-    if (m_held.empty())
-        return false;
-    SHeldInput held = m_held.front();
-    m_held.pop_front();
-    // A list view takes a press's release from the queue, in a loop of its
-    // own that hands keys on untranslated: the release kept behind the
-    // press, and the moves before it, go back into the queue first.
-    const UINT press = held.msg.message;
-    const auto release = std::find_if(m_held.begin(), m_held.end(), [&](const SHeldInput& h) {
-        return (press == WM_LBUTTONDOWN || press == WM_RBUTTONDOWN) && h.msg.message == press + 1;
-    });
-    if (release != m_held.end()) {
-        const auto after =
-            std::stable_partition(m_held.begin(), release + 1, [](const SHeldInput& h) {
-                return h.msg.message < WM_MOUSEFIRST || h.msg.message > WM_MOUSELAST;
-            });
-        for (auto it = after; it != release + 1; ++it)
-            ::PostMessageW(it->msg.hwnd, it->msg.message, it->msg.wParam, it->msg.lParam);
-        m_held.erase(after, release + 1);
-    }
-    BYTE keys[256];
-    ::GetKeyboardState(keys);
-    ::SetKeyboardState(held.keys);
-    HandleAsModalLoop(held.msg);
-    // What handling it posted (the character a key is translated to, the
-    // release a press took along where the list did not take it) is
-    // handled before the next message kept: else a key kept after a letter
-    // acts on the rows of the name before the letter.
-    MSG posted;
-    const UINT flags = PM_REMOVE | PM_QS_POSTMESSAGE;
-    while (::PeekMessageW(&posted, held.msg.hwnd, WM_KEYFIRST, WM_KEYLAST, flags) ||
-           ::PeekMessageW(&posted, held.msg.hwnd, WM_MOUSEFIRST, WM_MOUSELAST, flags))
-        HandleAsModalLoop(posted);
-    ::SetKeyboardState(keys);
-    return true;
-}
-
-void CLookup::HandleAsModalLoop(MSG& msg) {
-    if (!m_hWnd || !::IsDialogMessageW(m_hWnd, &msg)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-bool CLookup::TypedKeysWaiting() {
-    // Key releases do not count: the release of the key being handled
-    // always waits. A posted message would come before the keys.
+bool CLookup::UserLeaves() {
+    // What waits behind the message the rows wait for (the first taken
+    // ahead), in order, until one confirms: once one has, nothing behind it
+    // can change what the user sees. A click stays in Windows' queue, and
+    // all behind it: a click on Cancel or the close box there leaves too.
+    const SDialogWindows windows = Windows();
     MSG msg;
-    const UINT flags = PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE;
-    return !m_held.empty() || ::PeekMessageW(&msg, m_hWnd, WM_KEYDOWN, WM_KEYDOWN, flags) ||
-           ::PeekMessageW(&msg, m_hWnd, WM_CHAR, WM_CHAR, flags);
-}
-
-void CLookup::SetRefreshTimer(bool bSet) {
-    if (!m_hWnd)
-        return;
-    if (bSet)
-        SetTimer(kDeferredRefreshTimer, USER_TIMER_MINIMUM);
-    else
-        KillTimer(kDeferredRefreshTimer);
+    for (size_t i = 0;; ++i) {
+        if (i == GetAhead().size() && !TakeAhead(msg)) {
+            const UINT flags = PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE;
+            if (i == 0 || !::PeekMessageW(&msg, nullptr, 0, 0, flags) ||
+                Act(msg, windows) != EAct::kEnds)
+                return false;
+            break;
+        }
+        const EAct act = i == 0 ? EAct::kNone : Act(GetAhead()[i].msg, windows);
+        if (act == EAct::kConfirms)
+            return false;
+        if (act == EAct::kEnds) {
+            msg = GetAhead()[i].msg;
+            break;
+        }
+    }
+    // The loop further out ends too.
+    if (msg.message == WM_QUIT)
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+    EndDialog(IDCANCEL);
+    return true;
 }
 
 SLookupChoice CLookup::ReadChoice() {
@@ -288,7 +245,6 @@ SLookupChoice CLookup::ReadChoice() {
     if (bListed || type != CB_ERR)
         m_nType = static_cast<int>(m_cbType.GetItemData(type));
     m_strPattern = CStoreQuery::PatternToWalk(bHeld ? name.data() : "");
-    m_shown.RefreshBegins();
     return SLookupChoice{m_strDevice, m_strArea, m_nType, m_strPattern, m_nFlags, bHeld};
 }
 

@@ -11,7 +11,10 @@
 #include "shown_rows.h"
 #include "refresh_scheduler.h"
 
-#include <deque>
+// The windows whose messages the modal loop asks about.
+struct SDialogWindows {
+    HWND hDlg, hItemName, hList, hOK, hCancel;
+};
 
 class CLookup : public CDialog, private CRefreshHost {
   public:
@@ -53,7 +56,6 @@ class CLookup : public CDialog, private CRefreshHost {
     void OnSetList();
     void OnFilterChanged();
     void OnItemNameChanged();
-    void OnTimer(UINT_PTR nIDEvent);
     // Up, Down, Page Up and Page Down in the item name field move the item
     // list's selection; TRUE when the key was taken.
     BOOL OnItemNameKeyDown(UINT nChar, LPARAM lKeyData);
@@ -80,13 +82,14 @@ class CLookup : public CDialog, private CRefreshHost {
     // Names for screen readers where no label before a control names it.
     void NameControls();
 
+    // The modal loop's turns, for the refresh scheduler.
+    SDialogWindows Windows() const;
+    bool BeforeMessage(const MSG& msg) override;
+    bool OnIdle() override { return m_scheduler.Idle(); }
+
     // What the refresh scheduler asks of the window.
-    EInput NextInput() override;
-    void TakeInput(bool bHold) override;
-    bool HoldsInput() override { return !m_held.empty(); }
-    bool HandleHeldInput() override;
-    bool TypedKeysWaiting() override;
-    void SetRefreshTimer(bool bSet) override;
+    bool InputWaits(bool bPainting) override;
+    bool UserLeaves() override;
     bool IsClosing() override { return !m_hWnd || IsEnding(); }
     uint32_t Now() override { return ::GetTickCount(); }
     uint32_t PreciseNow() override;
@@ -99,8 +102,6 @@ class CLookup : public CDialog, private CRefreshHost {
     void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, int nShown,
                      bool bAnnounce) override;
     void ShowStoppedWalk() override;
-    // As the modal loop would.
-    void HandleAsModalLoop(MSG& msg);
     // Rows of another choice than those shown. What the user selected
     // since the refresh began stays selected where the rows from nFrom on
     // hold it.
@@ -128,15 +129,6 @@ class CLookup : public CDialog, private CRefreshHost {
     CComboBox m_cbArea;
 
     CRefreshScheduler m_scheduler;
-    // The timer of a deferred refresh: through the map to OnTimer.
-    enum { kDeferredRefreshTimer = 1 };
-    MSG m_next = {}; // that NextInput classified
-    // Input kept for a walk's rows, with the keys held down as it came.
-    struct SHeldInput {
-        MSG msg;
-        BYTE keys[256];
-    };
-    std::deque<SHeldInput> m_held;
     CShownRows m_shown;
     bool m_bRefilling = false;  // the selection changes are the refill's own
     DWORD m_opened = 0;         // when DoModal began

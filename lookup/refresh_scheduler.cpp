@@ -26,10 +26,9 @@ SBatchClock::EShow SBatchClock::Next(const SNow& since, int nRead, int nShown, i
     return since.rows < gap ? kCount : kRows;
 }
 
-// What an event does in a phase. A walk sets the phase it ends in itself:
-// idle when complete, deferred when stopped for a change, quitting. Events
-// a phase has no row for change nothing: a change reported while a refresh
-// fills the controls itself, a deferred timer's late expiry.
+// What an event does in a phase; events a phase has no row for change
+// nothing (a change reported while the first fill fills the controls
+// itself, a row read with nothing due).
 struct CRefreshScheduler::STransition {
     EPhase phase;
     EEvent event;
@@ -41,31 +40,51 @@ struct CRefreshScheduler::STransition {
 const CRefreshScheduler::STransition CRefreshScheduler::kTransitions[] = {
     // Before the first fill nothing is listed to refresh: a name a program
     // sends then is the pattern the first fill walks.
-    {EPhase::kBeforeFill, EEvent::kName,    EAction::kNone,           EPhase::kNamed},
-    {EPhase::kBeforeFill, EEvent::kFill,    EAction::kWalkFill,       EPhase::kWalking},
-    {EPhase::kNamed,      EEvent::kFill,    EAction::kWalkNamedFill,  EPhase::kWalking},
-    // A change is walked at once, unless it is walked for nothing (a name
-    // typed past) or would keep a selector's list open through the walk.
-    {EPhase::kIdle,       EEvent::kName,    EAction::kWalk,           EPhase::kWalking},
-    {EPhase::kIdle,       EEvent::kPick,    EAction::kWalk,           EPhase::kWalking},
-    {EPhase::kIdle,       EEvent::kLater,   EAction::kSetTimer,       EPhase::kDeferred},
-    {EPhase::kIdle,       EEvent::kTimer,   EAction::kKillTimer,      EPhase::kIdle},
-    {EPhase::kDeferred,   EEvent::kName,    EAction::kWalk,           EPhase::kWalking},
-    {EPhase::kDeferred,   EEvent::kPick,    EAction::kWalk,           EPhase::kWalking},
-    {EPhase::kDeferred,   EEvent::kTimer,   EAction::kWalk,           EPhase::kWalking},
-    // A row key acts on the rows of the name typed before it.
-    {EPhase::kDeferred,   EEvent::kRowKey,  EAction::kWalkForRowKey,  EPhase::kWalking},
-    // What the user confirms is what is on the screen.
-    {EPhase::kDeferred,   EEvent::kConfirm, EAction::kKillTimer,      EPhase::kIdle},
-    // During a walk a change stops it; one refresh runs for the last.
-    {EPhase::kWalking,    EEvent::kName,    EAction::kNone,           EPhase::kStopping},
-    {EPhase::kWalking,    EEvent::kPick,    EAction::kNone,           EPhase::kStopping},
-    {EPhase::kWalking,    EEvent::kLater,   EAction::kNone,           EPhase::kStopping},
+    {EPhase::kBeforeFill,      EEvent::kChange,      EAction::kNone,        EPhase::kNamed},
+    {EPhase::kBeforeFill,      EEvent::kChangeLater, EAction::kNone,        EPhase::kNamed},
+    {EPhase::kBeforeFill,      EEvent::kFill,        EAction::kFill,        EPhase::kWalking},
+    {EPhase::kNamed,           EEvent::kFill,        EAction::kFillNamed,   EPhase::kWalking},
+    // A change is walked at once when nothing waits; else when the loop
+    // has nothing else, or a message that reads the rows comes first.
+    {EPhase::kIdle,            EEvent::kChange,      EAction::kWalk,        EPhase::kWalking},
+    {EPhase::kIdle,            EEvent::kChangeLater, EAction::kNone,        EPhase::kDue},
+    {EPhase::kDue,             EEvent::kChange,      EAction::kWalk,        EPhase::kWalking},
+    {EPhase::kDue,             EEvent::kIdle,        EAction::kWalk,        EPhase::kWalking},
+    {EPhase::kDue,             EEvent::kRowsRead,    EAction::kWalk,        EPhase::kWalkingForRows},
+    // A walk stepped aside from goes on from its next call, unless the
+    // choice changed meanwhile.
+    {EPhase::kAside,           EEvent::kChange,      EAction::kWalk,        EPhase::kWalking},
+    {EPhase::kAside,           EEvent::kChangeLater, EAction::kNone,        EPhase::kDue},
+    {EPhase::kAside,           EEvent::kIdle,        EAction::kGoOn,        EPhase::kWalking},
+    {EPhase::kAside,           EEvent::kRowsRead,    EAction::kGoOn,        EPhase::kWalkingForRows},
+    // A change during a walk (a program's text, sent while the walk
+    // looked) stops it at its next question.
+    {EPhase::kWalking,         EEvent::kChange,      EAction::kNone,        EPhase::kStopping},
+    {EPhase::kWalking,         EEvent::kChangeLater, EAction::kNone,        EPhase::kStopping},
+    {EPhase::kWalkingForRows,  EEvent::kChange,      EAction::kNone,        EPhase::kStoppingForRows},
+    {EPhase::kWalkingForRows,  EEvent::kChangeLater, EAction::kNone,        EPhase::kStoppingForRows},
+    // How a walk ends. One the rows wait for runs again until it completes
+    // for the choice in force: the message after it reads its rows.
+    {EPhase::kWalking,         EEvent::kComplete,    EAction::kShowListing, EPhase::kIdle},
+    {EPhase::kWalkingForRows,  EEvent::kComplete,    EAction::kShowListing, EPhase::kIdle},
+    {EPhase::kWalking,         EEvent::kStopped,     EAction::kShowStopped, EPhase::kAside},
+    {EPhase::kStopping,        EEvent::kStopped,     EAction::kShowStopped, EPhase::kDue},
+    {EPhase::kStoppingForRows, EEvent::kStopped,     EAction::kWalk,        EPhase::kWalkingForRows},
+    // Another walk (a handler of the caller's, a nested Lookup) used the
+    // cursors between two calls: what this one would read is not its own.
+    {EPhase::kWalking,         EEvent::kDisturbed,   EAction::kNone,        EPhase::kDue},
+    {EPhase::kWalkingForRows,  EEvent::kDisturbed,   EAction::kWalk,        EPhase::kWalkingForRows},
+    // The user left while the rows were awaited, or the dialog ends.
+    {EPhase::kWalking,         EEvent::kLeave,       EAction::kNone,        EPhase::kEnded},
+    {EPhase::kWalkingForRows,  EEvent::kLeave,       EAction::kNone,        EPhase::kEnded},
+    {EPhase::kStopping,        EEvent::kLeave,       EAction::kNone,        EPhase::kEnded},
+    {EPhase::kStoppingForRows, EEvent::kLeave,       EAction::kNone,        EPhase::kEnded},
 };
 // clang-format on
 
 // Between two storage calls: shows what the walk read when it is time, and
-// looks at the input, at most every kLookMs.
+// at most every kLookMs asks whether it must step aside, or whether the
+// user leaves while a message waits for its rows.
 class CRefreshScheduler::CWalkWatch : public CQueryObserver {
   public:
     explicit CWalkWatch(CRefreshScheduler& s) : m_s(s) {}
@@ -77,7 +96,9 @@ class CRefreshScheduler::CWalkWatch : public CQueryObserver {
         m_s.ShowRowsSoFar(now);
         if (now - m_s.m_lastLook >= kLookMs) {
             m_s.m_lastLook = now;
-            m_s.HandleInputDuringWalk();
+            const bool bForRows = m_s.m_phase == EPhase::kWalkingForRows;
+            if (bForRows ? m_s.m_host.UserLeaves() : m_s.m_host.InputWaits(true))
+                return false;
         }
         return m_s.WalkGoesOn();
     }
@@ -87,98 +108,92 @@ class CRefreshScheduler::CWalkWatch : public CQueryObserver {
 };
 
 void CRefreshScheduler::FirstFill(uint32_t opened) {
-    if (m_phase == EPhase::kBeforeFill || m_phase == EPhase::kNamed)
-        m_refreshBegan = opened;
+    m_refreshBegan = opened;
     On(EEvent::kFill);
 }
 
 void CRefreshScheduler::Changed(EChange change) {
-    // Whether keys wait is asked only where it decides something.
-    const bool bSettled = m_phase == EPhase::kIdle || m_phase == EPhase::kDeferred;
-    if (change == EChange::kPickInOpenList ||
-        (change == EChange::kName && bSettled && m_host.TypedKeysWaiting()))
-        return On(EEvent::kLater);
-    On(change == EChange::kName ? EEvent::kName : EEvent::kPick);
+    // The user waits from now on for the rows of this choice.
+    if (m_phase != EPhase::kBeforeFill && m_phase != EPhase::kNamed)
+        m_refreshBegan = m_host.Now();
+    // The change's own painting does not wait for the walk: the walk's first
+    // look steps aside for it.
+    const bool bLater = change == EChange::kPickInOpenList || m_host.InputWaits(false);
+    On(bLater ? EEvent::kChangeLater : EEvent::kChange);
+}
+
+bool CRefreshScheduler::RowsRead() {
+    const bool bDue = IsWalkDue();
+    On(EEvent::kRowsRead);
+    return bDue;
 }
 
 void CRefreshScheduler::On(EEvent event) {
-    const auto* const end = std::end(kTransitions);
-    const auto* const t = std::find_if(std::begin(kTransitions), end, [&](const STransition& t) {
-        return t.phase == m_phase && t.event == event;
-    });
-    if (t == end)
-        return;
-    switch (t->action) {
-    case EAction::kNone:
-        m_phase = t->next;
-        return;
-    case EAction::kSetTimer:
-    case EAction::kKillTimer:
-        m_phase = t->next;
-        return m_host.SetRefreshTimer(t->action == EAction::kSetTimer);
-    case EAction::kWalkFill:
-        return Refresh(EReason::kFill);
-    case EAction::kWalkNamedFill:
-        return Refresh(EReason::kNamedFill);
-    case EAction::kWalk:
-        return Refresh(EReason::kChange);
-    case EAction::kWalkForRowKey:
-        return Refresh(EReason::kRowKey);
+    // A walk's outcome is the next event: one walk after another without
+    // growing the stack.
+    for (bool bMore = true; bMore;) {
+        const auto* const end = std::end(kTransitions);
+        const auto* const t = std::find_if(std::begin(kTransitions), end, [&](const STransition& t) {
+            return t.phase == m_phase && t.event == event;
+        });
+        if (t == end)
+            return;
+        bMore = false;
+        switch (t->action) {
+        case EAction::kNone:
+            m_phase = t->next;
+            break;
+        case EAction::kFill:
+        case EAction::kFillNamed:
+            // Before the phase: the fill's own text in the field is no change.
+            m_host.ShowPatternAndTypes(t->action == EAction::kFill);
+            m_phase = t->next;
+            event = Walk(true);
+            bMore = true;
+            break;
+        case EAction::kWalk:
+        case EAction::kGoOn:
+            m_phase = t->next;
+            event = Walk(t->action == EAction::kWalk);
+            bMore = true;
+            break;
+        case EAction::kShowListing:
+            m_phase = t->next;
+            m_host.ShowListing(m_query.GetListing(), m_query.TakeRows(), m_nShown, m_bListed);
+            m_bListed = true;
+            break;
+        case EAction::kShowStopped:
+            m_phase = t->next;
+            m_host.ShowStoppedWalk();
+            break;
+        }
     }
 }
 
-void CRefreshScheduler::Refresh(EReason reason) {
-    // This refresh reads what a deferred one waited for.
-    if (m_phase == EPhase::kDeferred)
-        m_host.SetRefreshTimer(false);
-    m_reason = reason;
-    const bool bFill = reason == EReason::kFill || reason == EReason::kNamedFill;
-    if (bFill)
-        m_host.ShowPatternAndTypes(reason == EReason::kFill);
-    else
-        m_refreshBegan = m_host.Now();
+CRefreshScheduler::EEvent CRefreshScheduler::Walk(bool bFromFirst) {
+    CWalkWatch watch(*this);
     CStoreQuery::EResult result;
-    for (;;) {
-        // Set after the controls were filled: the refresh's own filling of
-        // them is no change.
-        m_phase = EPhase::kWalking;
+    if (bFromFirst) {
         const SLookupChoice choice = m_host.ReadChoice();
         m_walkBegan = m_lastLook = m_host.Now();
         m_nShown = -1;
         m_nInView = m_host.RowsInView();
-        CWalkWatch watch(*this);
         result = m_query.Run(choice, watch);
-        if (result == CStoreQuery::kComplete || m_phase == EPhase::kQuitting || m_host.IsClosing())
-            break;
-        // A handler that a look dispatched (the caller's own window, a
-        // nested Lookup) walked too, through the same process-wide state:
-        // what this walk read since is another's, and it runs again. A walk
-        // stopped for a change runs again at once when input waits for its
-        // rows: that input acts on the rows of the last change, before the
-        // input behind it.
-        if (m_phase == EPhase::kWalking || m_host.HoldsInput())
-            continue;
-        // Stopped for a change: what it showed stays, and one refresh runs
-        // for the last change once the input waiting is handled.
-        m_host.ShowStoppedWalk();
-        m_phase = EPhase::kDeferred;
-        return m_host.SetRefreshTimer(true);
+    } else {
+        m_lastLook = m_host.Now();
+        result = m_query.Resume(watch);
     }
-    if (result != CStoreQuery::kComplete)
-        return; // the dialog ends
-    m_bListed = true;
-    m_host.ShowListing(m_query.GetListing(), m_query.TakeRows(), m_nShown,
-                       reason == EReason::kChange || reason == EReason::kRowKey);
-    m_phase = EPhase::kIdle;
-    // The input a row key's refresh held waits for the key itself.
-    if (reason != EReason::kRowKey)
-        ReplayHeldInput();
+    if (m_host.IsClosing())
+        return EEvent::kLeave;
+    return result == CStoreQuery::kComplete  ? EEvent::kComplete
+           : result == CStoreQuery::kStopped ? EEvent::kStopped
+                                             : EEvent::kDisturbed;
 }
 
 void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
     // A first batch replaces the rows on the screen; later ones only add
     // rows, in the walk's order, and none once a change has stopped it.
-    if (!m_bStream || m_phase != EPhase::kWalking)
+    if (!m_bStream || !WalkGoesOn())
         return;
     const SBatchClock::SNow since = {now - m_refreshBegan, now - m_walkBegan, now - m_lastCount,
                                      now - m_lastRows};
@@ -202,39 +217,6 @@ void CRefreshScheduler::ShowRowsSoFar(uint32_t now) {
 }
 
 bool CRefreshScheduler::WalkGoesOn() {
-    return m_phase == EPhase::kWalking && !m_host.IsClosing();
-}
-
-void CRefreshScheduler::HandleInputDuringWalk() {
-    // Input is taken in its order, so that Shift or Alt is down when the
-    // key after it is translated. A key for the rows waits for this walk's
-    // rows, and the user's input behind it waits behind it; what ends the
-    // dialog, painting, timers and programs' messages never wait. Every
-    // look also runs what other threads sent meanwhile (a program setting
-    // the name, a screen reader pressing Cancel). A window that never
-    // validates its paint must not hold the walk.
-    for (int n = 0; n < kMostPerLook && WalkGoesOn(); ++n) {
-        const EInput input = m_host.NextInput();
-        if (input == EInput::kNone)
-            return;
-        if (input == EInput::kQuit) {
-            m_phase = EPhase::kQuitting;
-            return;
-        }
-        const bool bHolding = m_reason == EReason::kRowKey || m_host.HoldsInput();
-        m_host.TakeInput(input == EInput::kRowKey || (bHolding && input == EInput::kUser));
-    }
-}
-
-void CRefreshScheduler::ReplayHeldInput() {
-    // In their order, each after the refresh the one before it caused: a
-    // key kept for the rows may start a refresh, which keeps new input
-    // behind the rest. A frame further out that replays already goes on
-    // with the next once this returns.
-    if (m_bReplaying)
-        return;
-    m_bReplaying = true;
-    while (m_phase != EPhase::kQuitting && !m_host.IsClosing() && m_host.HandleHeldInput()) {
-    }
-    m_bReplaying = false;
+    return (m_phase == EPhase::kWalking || m_phase == EPhase::kWalkingForRows) &&
+           !m_host.IsClosing();
 }

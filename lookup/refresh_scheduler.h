@@ -1,10 +1,13 @@
-// When the "Lookup" dialog refreshes, and what the input that arrives
-// meanwhile does. Every route by which the choice changes (keys, a
-// program's text, a pick in a selector), every way the user confirms or
-// leaves, and the timer of a deferred refresh report here as events; the
-// scheduler decides whether a refresh runs now, waits, stops or runs again,
-// and, between two storage calls of a walk, which waiting input is handled
-// at once and which waits for the walk's rows. It knows no window: the
+// When the "Lookup" dialog walks the store, decided in one table. Every
+// route by which the choice changes (keys, a program's text, a pick in a
+// selector), the modal loop's turns (nothing waits; a message that reads
+// the rows is next) and a walk's outcomes report here as events. A walk
+// never handles a message: between two storage calls it only asks whether
+// anything waits for the dialog's thread and, when something does, steps
+// aside, to go on from where it was once the loop has handled it. Only a
+// message that reads the rows (a row key, Return, a click in the list, OK)
+// waits for the walk due, at the head of the queue, and the walk then runs
+// to its end unless the user leaves meanwhile. It knows no window: the
 // dialog answers through CRefreshHost, and a test can script both.
 #ifndef REFRESH_SCHEDULER_H
 #define REFRESH_SCHEDULER_H
@@ -13,41 +16,27 @@
 
 #include <cstdint>
 
-// What the first message waiting in the dialog's queue is, for a walk.
-enum class EInput {
-    kNone,   // nothing waits
-    kQuit,   // the thread is told to quit: left for the modal loop
-    kRowKey, // Up, Down, Page Up or Page Down for the item name field: acts on the rows
-    kEnds,   // ends the dialog: Escape, Alt+F4, Cancel clicked, the close box
-    kUser,   // any other key or mouse input
-    kOther,  // painting, timers, programs' posted messages
-};
-
 // How the choice changed.
 enum class EChange {
     kName,           // the item name's text, by any route
     kPick,           // a selector's entry, picked with its list closed
-    kPickInOpenList, // the same while its list is still open
+    kPickInOpenList, // the same while its list is still open: walked once it closes
 };
 
 class CRefreshHost {
   public:
     // Input
-    virtual EInput NextInput() = 0;
-    // Takes the message NextInput classified from the queue: handles it as
-    // the modal loop would, or keeps it behind those kept (bHold).
-    virtual void TakeInput(bool bHold) = 0;
-    // Input is kept for a walk's rows.
-    virtual bool HoldsInput() = 0;
-    // Handles the oldest kept message, and what handling it posted (the
-    // character a key is translated to), before any other; false when none
-    // is kept.
-    virtual bool HandleHeldInput() = 0;
-    // Keys or characters for the dialog wait, kept or in the queue.
-    virtual bool TypedKeysWaiting() = 0;
-    // The timer whose expiry reaches CRefreshScheduler::TimerFired; it
-    // expires only once no input waits.
-    virtual void SetRefreshTimer(bool bSet) = 0;
+    // Anything waits for the dialog's thread: input, a posted or a sent
+    // message, in Windows' queue or the dialog's own; with bPainting,
+    // painting or a timer too. Read between two storage calls, at most
+    // every kLookMs.
+    virtual bool InputWaits(bool bPainting) = 0;
+    // For a walk that a message reading the rows waits for: takes what
+    // waits behind that message into the dialog's own queue, in order,
+    // until a message that confirms; true when one that ends the dialog
+    // (Escape, Cancel, Alt+F4, the close box) came before any, and the
+    // dialog now ends.
+    virtual bool UserLeaves() = 0;
     // The dialog ends, or is gone.
     virtual bool IsClosing() = 0;
     // Milliseconds, from any origin. Read between every two storage calls:
@@ -78,8 +67,8 @@ class CRefreshHost {
     // first batch); bAnnounce for a refresh from the controls.
     virtual void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
                              int nShown, bool bAnnounce) = 0;
-    // A walk stopped for a change: what it showed stays, its count marked
-    // as incomplete, until the refresh for the change.
+    // A walk stepped aside or stopped: what it showed stays, its count
+    // marked as incomplete, until it goes on or the next walk shows rows.
     virtual void ShowStoppedWalk() = 0;
 
   protected:
@@ -141,64 +130,62 @@ class CRefreshScheduler {
     // list, once, whatever arrived before. The user has waited since
     // opened (a time of Now's): the first rows are due counted from then.
     void FirstFill(uint32_t opened);
+    // Walked at once when nothing waits, else once what waits is handled.
     void Changed(EChange change);
-    void TimerFired() { On(EEvent::kTimer); }
-    // A key that moves through the rows, before and after the list takes
-    // it: it acts on the rows of the name typed before it, and the input
-    // behind it waits until it has.
-    void BeforeRowKey() { On(EEvent::kRowKey); }
-    void AfterRowKey() { ReplayHeldInput(); }
-    // OK, Enter or a double-click: the rows on the screen are confirmed, and
-    // no deferred refresh runs.
-    void Confirm() { On(EEvent::kConfirm); }
+    // The modal loop has nothing to handle, or has just painted: the walk
+    // due goes on until something waits. True while one is still due.
+    bool Idle() { return On(EEvent::kIdle), IsWalkDue(); }
+    // A message that reads the rows is next: the walk due runs to its end
+    // before it, unless the user leaves meanwhile. True when one ran.
+    bool RowsRead();
     // Whether the rows of a long walk show as it reads them (the default),
     // or only once it is complete.
     void StreamRows(bool bStream) { m_bStream = bStream; }
 
-    enum { kLookMs = 25, kMostPerLook = 200 };
+    enum { kLookMs = 25 };
 
   private:
     enum class EPhase {
-        kBeforeFill, // not on the screen yet: nothing to refresh
+        kBeforeFill, // not on the screen yet: nothing to walk
         kNamed,      // the same, with a program's name for the first fill to walk
-        kIdle,       // the list is the last complete walk's, or a stopped one's
-        kDeferred,   // a change waits for the input before it: the timer runs
+        kIdle,       // the list is the last complete walk's
+        kDue,        // a change waits to be walked, from the first call
+        kAside,      // the walk stepped aside, to go on from its next call
         kWalking,
-        kStopping, // a change came during the walk: it stops at its next question
-        kQuitting, // WM_QUIT waits for the modal loop: nothing more runs
+        kWalkingForRows, // a message that reads the rows waits for it
+        kStopping,       // a change came during the walk: it stops at its next question
+        kStoppingForRows,
+        kEnded, // the user left during a walk: nothing more runs
     };
-    // kLater: a change to walk once the input before it is handled (a
-    // name typed past, a pick in a selector's open list).
-    enum class EEvent { kFill, kName, kPick, kLater, kTimer, kRowKey, kConfirm };
-    // Why a walk runs: the first fill reads the caller's pattern and is not
-    // announced; a row key's input waits for the key, not for the walk.
-    enum class EReason { kFill, kNamedFill, kChange, kRowKey };
-    enum class EAction {
-        kNone,
-        kWalkFill,
-        kWalkNamedFill,
-        kWalk,
-        kWalkForRowKey,
-        kSetTimer,
-        kKillTimer
+    enum class EEvent {
+        kFill,
+        kChange,      // nothing waits
+        kChangeLater, // input waits, or a selector's list is open
+        kIdle,
+        kRowsRead,
+        // A walk's outcomes
+        kComplete,
+        kStopped, // stepped aside, or stopped for a change
+        kDisturbed,
+        kLeave,
     };
+    enum class EAction { kNone, kFill, kFillNamed, kWalk, kGoOn, kShowListing, kShowStopped };
     struct STransition;
     static const STransition kTransitions[];
     class CWalkWatch;
 
     void On(EEvent event);
-    void Refresh(EReason reason);
+    // Runs the walk (from its first call, or on from where it stopped)
+    // until it ends; answers how, as the next event.
+    EEvent Walk(bool bFromFirst);
+    bool IsWalkDue() const { return m_phase == EPhase::kDue || m_phase == EPhase::kAside; }
     bool WalkGoesOn();
-    void HandleInputDuringWalk();
-    void ReplayHeldInput();
     void ShowRowsSoFar(uint32_t now);
 
     CRefreshHost& m_host;
     CStoreQuery m_query;
     EPhase m_phase = EPhase::kBeforeFill;
-    EReason m_reason = EReason::kFill; // of the walk under way
-    bool m_bListed = false;            // a walk has completed
-    bool m_bReplaying = false;         // held input, in a frame further out
+    bool m_bListed = false; // a walk has completed
     bool m_bStream = true;
     // The walk under way's times, and what it showed.
     uint32_t m_refreshBegan = 0;

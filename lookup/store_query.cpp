@@ -54,45 +54,79 @@ int CStoreQuery::TypeOfChoice(const std::vector<STypeEntry>& types, int code) {
 CStoreQuery::EResult CStoreQuery::Run(const SLookupChoice& choice, CQueryObserver& observer) {
     m_walk.choice = choice;
     m_walk.rows.clear(); // what the observer sees of this run so far
-    EResult result = WalkDevices(observer);
-    if (result == kComplete)
-        result = WalkAreas(observer);
-    if (result == kComplete)
-        result = WalkItems(observer);
-    if (result == kComplete)
-        std::swap(m_listing, m_walk);
-    return result;
+    m_stage = EStage::kDevices;
+    m_bBegun = false;
+    return Resume(observer);
 }
 
-std::optional<CStoreQuery::EResult> CStoreQuery::Interrupted(CQueryObserver& observer,
-                                                             uint32_t generation) const {
+CStoreQuery::EResult CStoreQuery::Resume(CQueryObserver& observer) {
+    for (;;) {
+        const EStage stage = m_stage;
+        const EResult result = stage == EStage::kDevices ? WalkDevices(observer)
+                               : stage == EStage::kAreas ? WalkAreas(observer)
+                                                         : WalkItems(observer);
+        if (result != kComplete)
+            return result;
+        m_bBegun = false;
+        if (stage == EStage::kItems)
+            break;
+        m_stage = stage == EStage::kDevices ? EStage::kAreas : EStage::kItems;
+    }
+    std::swap(m_listing, m_walk);
+    m_walk.rows.clear();
+    m_stage = EStage::kDevices;
+    return kComplete;
+}
+
+void CStoreQuery::Begun() {
+    m_bBegun = true;
+    m_generation = WalkGeneration();
+}
+
+std::optional<CStoreQuery::EResult> CStoreQuery::Interrupted(CQueryObserver& observer) const {
     if (!observer.GoOn())
         return kStopped;
-    if (WalkGeneration() != generation)
+    if (WalkGeneration() != m_generation)
         return kDisturbed;
     return std::nullopt;
 }
 
 CStoreQuery::EResult CStoreQuery::WalkDevices(CQueryObserver& observer) {
-    m_walk.devices.clear();
-    const char* name = ListFirstDevice(kLocalComputer, m_walk.choice.flags);
-    for (const uint32_t walk = WalkGeneration(); name; name = ListNextDevice()) {
-        if (const std::optional<EResult> why = Interrupted(observer, walk))
-            return *why;
+    const char* name;
+    if (!m_bBegun) {
+        m_walk.devices.clear();
+        name = ListFirstDevice(kLocalComputer, m_walk.choice.flags);
+        Begun();
+    } else if (WalkGeneration() != m_generation) {
+        return kDisturbed;
+    } else {
+        name = ListNextDevice();
+    }
+    for (; name; name = ListNextDevice()) {
         if (std::strlen(name) <= kDeviceNameMax)
             m_walk.devices.emplace_back(name);
+        if (const std::optional<EResult> why = Interrupted(observer))
+            return *why;
     }
     return kComplete;
 }
 
 CStoreQuery::EResult CStoreQuery::WalkAreas(CQueryObserver& observer) {
-    m_walk.areas.clear();
-    m_walk.bAreaListed = false;
-    const char* name = ListFirstArea(m_walk.choice.device);
-    for (const uint32_t walk = WalkGeneration(); name; name = ListNextArea()) {
+    const char* name;
+    if (!m_bBegun) {
+        m_walk.areas.clear();
+        m_walk.bAreaListed = false;
+        name = ListFirstArea(m_walk.choice.device);
+        Begun();
+    } else if (WalkGeneration() != m_generation) {
+        return kDisturbed;
+    } else {
+        name = ListNextArea();
+    }
+    for (; name; name = ListNextArea()) {
         m_walk.areas.emplace_back(name);
         m_walk.bAreaListed = m_walk.bAreaListed || SameNameIgnoringCase(name, m_walk.choice.area);
-        if (const std::optional<EResult> why = Interrupted(observer, walk))
+        if (const std::optional<EResult> why = Interrupted(observer))
             return *why;
     }
     return kComplete;
@@ -100,14 +134,23 @@ CStoreQuery::EResult CStoreQuery::WalkAreas(CQueryObserver& observer) {
 
 CStoreQuery::EResult CStoreQuery::WalkItems(CQueryObserver& observer) {
     const SLookupChoice& choice = m_walk.choice;
-    // A pattern longer than the item walk holds (23 characters), or one
-    // the code page cannot hold, lists nothing, and never reaches the
-    // store: the user goes on editing it.
-    m_walk.rows.clear();
-    if (!m_walk.bAreaListed || !choice.bNameHeld || choice.pattern.GetLength() >= AT_ITEM_NAME_SIZE)
-        return kComplete;
-    const char* name = ListFirstItem(choice.device, choice.area, choice.type, choice.pattern);
-    for (const uint32_t walk = WalkGeneration(); name; name = ListNextItem()) {
+    const char* name;
+    if (!m_bBegun) {
+        // A pattern longer than the item walk holds (23 characters), or one
+        // the code page cannot hold, lists nothing, and never reaches the
+        // store: the user goes on editing it.
+        m_walk.rows.clear();
+        if (!m_walk.bAreaListed || !choice.bNameHeld ||
+            choice.pattern.GetLength() >= AT_ITEM_NAME_SIZE)
+            return kComplete;
+        name = ListFirstItem(choice.device, choice.area, choice.type, choice.pattern);
+        Begun();
+    } else if (WalkGeneration() != m_generation) {
+        return kDisturbed;
+    } else {
+        name = ListNextItem();
+    }
+    for (; name; name = ListNextItem()) {
         SItemRow row;
         const size_t length = CutLength(name, sizeof row.name);
         std::memcpy(row.name, name, length);
@@ -115,7 +158,7 @@ CStoreQuery::EResult CStoreQuery::WalkItems(CQueryObserver& observer) {
         row.modified = atc_last_mod_time;
         row.size = atc_data_size;
         m_walk.rows.push_back(row);
-        if (const std::optional<EResult> why = Interrupted(observer, walk))
+        if (const std::optional<EResult> why = Interrupted(observer))
             return *why;
     }
     return kComplete;

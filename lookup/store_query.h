@@ -79,25 +79,36 @@ class CStoreQuery {
     const SLookupListing& GetWalk() const { return m_walk; }
 
     // Operations
-    // Lists devices, areas and items for choice. A run the observer stops,
-    // or one disturbed by another walk begun meanwhile (from a handler the
-    // observer ran), leaves the last complete result as it was.
+    // Lists devices, areas and items for choice, from their first calls. A
+    // run the observer stops, or one disturbed by another walk begun
+    // meanwhile, leaves the last complete result as it was.
     enum EResult { kComplete, kStopped, kDisturbed };
     EResult Run(const SLookupChoice& choice, CQueryObserver& observer);
+    // Goes on with the run the observer stopped, from the call after its
+    // last: kDisturbed when another walk used the enumeration's cursors
+    // since, and the run must begin again.
+    EResult Resume(CQueryObserver& observer);
     // Hands the rows over to whoever shows them.
     std::vector<SItemRow> TakeRows() { return std::move(m_listing.rows); }
 
   private:
-    // Each walks for m_walk's choice; kComplete when it went through.
+    // Each walks for m_walk's choice, from its first call or, once begun,
+    // from the call after its last; kComplete when it went through.
     EResult WalkDevices(CQueryObserver& observer);
     EResult WalkAreas(CQueryObserver& observer);
     EResult WalkItems(CQueryObserver& observer);
-    // Between two calls of the walk begun at generation: why it ends now,
-    // or nothing when it goes on.
-    std::optional<EResult> Interrupted(CQueryObserver& observer, uint32_t generation) const;
+    // The walk's first call was made: its cursor is the run's from now on.
+    void Begun();
+    // Between two calls of the walk: why it ends now, or nothing when it
+    // goes on.
+    std::optional<EResult> Interrupted(CQueryObserver& observer) const;
 
     SLookupListing m_listing;
     SLookupListing m_walk; // the run in progress
+    enum class EStage { kDevices, kAreas, kItems };
+    EStage m_stage = EStage::kDevices;
+    bool m_bBegun = false;     // the stage's first call was made
+    uint32_t m_generation = 0; // the walks' when it was
 };
 
 #endif

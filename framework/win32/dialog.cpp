@@ -25,23 +25,120 @@ INT_PTR CDialog::DoModal() {
     const bool bOwnerWasEnabled = hOwner && ::IsWindowEnabled(hOwner);
     m_pendingException = nullptr;
     m_bEnding = false;
-    const INT_PTR nResult = ::DialogBoxParamA(hResource, MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
-                                              DialogProc, reinterpret_cast<LPARAM>(this));
-    m_hWnd = nullptr;
+    m_nResult = 0;
+    m_ahead.clear();
+    // Modal as the system's own dialog box is: the owner takes no input
+    // from before the first message until the window is gone.
+    if (bOwnerWasEnabled)
+        ::EnableWindow(hOwner, FALSE);
+    HWND hWnd = ::CreateDialogParamA(hResource, MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+                                     DialogProc, reinterpret_cast<LPARAM>(this));
+    if (hWnd)
+        RunModalLoop(hOwner);
+    m_ahead.clear();
     // EndDialog hands the owner back its input and the activation; a run
     // that could not start, or one ended by an exception, must not leave
     // the caller's window disabled or behind another program's.
-    if (bOwnerWasEnabled && ::IsWindow(hOwner)) {
+    if (bOwnerWasEnabled && ::IsWindow(hOwner))
         ::EnableWindow(hOwner, TRUE);
-        if (::GetActiveWindow() != hOwner)
-            ::SetActiveWindow(hOwner);
-    }
+    if (hWnd && ::IsWindow(hWnd))
+        ::DestroyWindow(hWnd);
+    m_hWnd = nullptr;
+    if (bOwnerWasEnabled && ::IsWindow(hOwner) && ::GetActiveWindow() != hOwner)
+        ::SetActiveWindow(hOwner);
     if (m_pendingException) {
         std::exception_ptr pending = m_pendingException;
         m_pendingException = nullptr;
         std::rethrow_exception(pending);
     }
-    return nResult;
+    return hWnd ? m_nResult : -1;
+}
+
+void CDialog::RunModalLoop(HWND hOwner) {
+    // One loop for every message, in the order Windows gives them: a
+    // handler never pumps, and work that waits for the queue to empty runs
+    // in OnIdle, in slices that step aside when anything waits.
+    MSG msg;
+    while (m_hWnd && !m_bEnding) {
+        if (!PeekNext(msg)) {
+            // As the system's loop does: a dialog not shown by its
+            // initialisation shows once the queue is empty.
+            if (!::IsWindowVisible(m_hWnd))
+                ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+            if (OnIdle())
+                continue;
+            if (hOwner && !(::GetWindowLongA(m_hWnd, GWL_STYLE) & DS_NOIDLEMSG))
+                ::SendMessageA(hOwner, WM_ENTERIDLE, MSGF_DIALOGBOX,
+                               reinterpret_cast<LPARAM>(m_hWnd));
+            if (!PeekNext(msg))
+                ::WaitMessage();
+            continue;
+        }
+        if (BeforeMessage(msg))
+            continue;
+        if (!HandleNext(msg))
+            break;
+        // Painting and timers come only when nothing else waits: work due
+        // goes on between them, however often a window asks to be painted.
+        if (msg.message == WM_PAINT || msg.message == WM_TIMER || msg.message == 0x0118)
+            OnIdle();
+    }
+}
+
+bool CDialog::PeekNext(MSG& msg) const {
+    if (!m_ahead.empty()) {
+        msg = m_ahead.front().msg;
+        return true;
+    }
+    return ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) != 0;
+}
+
+bool CDialog::HandleNext(const MSG& next) {
+    MSG msg = next;
+    const bool bAhead = !m_ahead.empty();
+    if (bAhead) {
+        // The keys as they were when it came: those after it, taken too,
+        // have changed them (Shift let go before its letter is translated).
+        ::SetKeyboardState(m_ahead.front().keys);
+        m_ahead.pop_front();
+    } else if (!::PeekMessageW(&msg, next.hwnd, next.message, next.message, PM_REMOVE)) {
+        return true; // a sent message's handler took it meanwhile
+    }
+    if (msg.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
+    }
+    // In UTF-16: a character of a double-byte code page comes as one
+    // WM_CHAR, where the ANSI functions would hand it on as a lead and a
+    // trail byte that an ANSI edit does not join again.
+    if (!::IsDialogMessageW(m_hWnd, &msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    // What translating it posted (its character) comes before the message
+    // after it, which waits in the dialog's own queue.
+    MSG posted;
+    const UINT flags = PM_REMOVE | PM_QS_POSTMESSAGE;
+    while (bAhead && m_hWnd && !m_bEnding &&
+           (::PeekMessageW(&posted, msg.hwnd, WM_CHAR, WM_DEADCHAR, flags) ||
+            ::PeekMessageW(&posted, msg.hwnd, WM_SYSCHAR, WM_SYSDEADCHAR, flags))) {
+        if (!::IsDialogMessageW(m_hWnd, &posted))
+            ::DispatchMessageW(&posted);
+    }
+    return true;
+}
+
+bool CDialog::TakeAhead(MSG& msg) {
+    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE))
+        return false;
+    const UINT m = msg.message;
+    const bool bButton = (m >= WM_LBUTTONDOWN && m <= WM_MOUSELAST) ||
+                         (m >= WM_NCLBUTTONDOWN && m <= WM_NCXBUTTONDBLCLK);
+    if (bButton || !::PeekMessageW(&msg, msg.hwnd, m, m, PM_REMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE))
+        return false;
+    m_ahead.push_back(SAhead{msg, {}});
+    ::GetKeyboardState(m_ahead.back().keys);
+    return true;
 }
 
 HWND CDialog::GetDefaultOwner() {
@@ -84,6 +181,7 @@ template <class Handler> void CDialog::Guard(HWND hWnd, Handler handler) {
         // window is gone.
         m_pendingException = std::current_exception();
         m_bEnding = true;
+        m_nResult = -1;
         ::EndDialog(hWnd, -1);
     }
 }

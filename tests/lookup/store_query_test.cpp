@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -126,14 +127,17 @@ namespace {
 
 // The dialog as the refresh scheduler sees it, scripted: each input arrives
 // once the item walks have made its number of calls (before the first fill
-// when negative), in its order, and does to the controls what the window's
-// would; what the user picks and OK confirms follow the dialog's own rule.
-// Every storage call takes 30 ms, so every call of a walk looks; the list
-// shows 4 rows. What the scheduler does is written to a trace.
-enum EStep { kType, kSend, kDown, kClick, kEnter, kEscape, kPickOpen, kNested };
-const EInput kKind[] = {EInput::kUser, EInput::kOther, EInput::kRowKey, EInput::kUser,
-                        EInput::kUser, EInput::kEnds,  EInput::kOther,  EInput::kOther};
-const char* const kName[] = {"type", "send", "Down", "click", "Enter", "Escape", "pick", "nested"};
+// when negative; only once the dialog is settled when kSettled), in its
+// order, and does to the controls what the window's would. The modal loop
+// is the dialog's: a message that reads the rows waits at the head of the
+// queue for the walk due; the scheduler takes what waits behind it ahead
+// only to see whether the user leaves. Every storage call takes 30 ms, so
+// every call of a walk looks; the list shows 4 rows. What the scheduler
+// does is written to a trace.
+enum EStep { kType, kBack, kSend, kDown, kUp, kClick, kEnter, kEscape, kPickOpen, kNested };
+const char* const kName[] = {"type", "Back",   "send",  "Down", "Up",
+                             "click", "Enter", "Escape", "pick", "nested"};
+const int kSettled = 1 << 30;
 struct SStep {
     EStep what;
     int at;
@@ -144,50 +148,47 @@ struct CScriptedDialog : CRefreshHost {
     CScriptedDialog(const char* area, const std::vector<SStep>& steps)
         : m_area(area), m_queue(steps.begin(), steps.end()) {}
 
-    // As the modal loop would, until the dialog ends or nothing is left.
+    // As the modal loop does, until the dialog ends or nothing is left.
     void Run() {
         while (!m_queue.empty() && m_queue.front().at < 0)
-            TakeInput(false);
+            Take();
         m_scheduler.FirstFill(Now());
-        for (int n = 0; n < 1000 && !m_bEnding; ++n) {
-            if (NextInput() != EInput::kNone)
-                TakeInput(false);
-            else if (m_bTimer)
-                m_scheduler.TimerFired();
-            else if (!m_queue.empty())
-                m_queue.front().at = 0; // the dialog is idle: it comes now
-            else
-                break;
+        for (int n = 0; n < 10000 && !m_bEnding; ++n) {
+            if (Waits()) {
+                const EStep next = Next().what;
+                const bool bReads = next == kDown || next == kUp || next == kClick || next == kEnter;
+                if (!bReads || !m_scheduler.RowsRead())
+                    Take();
+            } else if (!m_scheduler.Idle()) {
+                if (m_queue.empty())
+                    break;
+                m_queue.front().at = 0; // the dialog is settled: it comes now
+            }
         }
     }
-
-    EInput NextInput() override {
-        const bool bReady = !m_queue.empty() && m_queue.front().at <= fake_count_calls("data");
-        return bReady ? kKind[m_queue.front().what] : EInput::kNone;
-    }
-    void TakeInput(bool bHold) override {
-        const SStep step = m_queue.front();
-        m_queue.pop_front();
-        if (bHold)
-            m_trace.push_back(std::string("hold ") + kName[step.what]), m_held.push_back(step);
-        else
-            Handle(step);
-    }
-    bool HoldsInput() override { return !m_held.empty(); }
-    bool HandleHeldInput() override {
-        if (m_held.empty())
-            return false;
-        const SStep step = m_held.front();
-        m_held.pop_front();
-        m_trace.push_back(std::string("replay ") + kName[step.what]);
+    bool Ready() const { return !m_queue.empty() && m_queue.front().at <= fake_count_calls("data"); }
+    bool Waits() const { return !m_ahead.empty() || Ready(); }
+    const SStep& Next() const { return m_ahead.empty() ? m_queue.front() : m_ahead.front(); }
+    void Take() {
+        std::deque<SStep>& from = m_ahead.empty() ? m_queue : m_ahead;
+        const SStep step = from.front();
+        from.pop_front();
         Handle(step);
-        return true;
     }
-    bool TypedKeysWaiting() override { return !m_held.empty() || NextInput() == EInput::kUser; }
-    void SetRefreshTimer(bool bSet) override {
-        if (bSet)
-            m_trace.push_back("defer");
-        m_bTimer = bSet;
+
+    bool InputWaits(bool) override { return Waits(); }
+    bool UserLeaves() override {
+        for (size_t i = 0; Ready() || i < m_ahead.size(); ++i) {
+            if (i == m_ahead.size())
+                m_ahead.push_back(m_queue.front()), m_queue.pop_front();
+            if (i > 0 && m_ahead[i].what == kEnter)
+                return false;
+            if (i > 0 && m_ahead[i].what == kEscape) {
+                m_trace.push_back("answer 0");
+                return m_bEnding = true;
+            }
+        }
+        return false;
     }
     bool IsClosing() override { return m_bEnding; }
     uint32_t Now() override {
@@ -197,8 +198,6 @@ struct CScriptedDialog : CRefreshHost {
     void ShowPatternAndTypes(bool bPattern) override {
         m_name = bPattern ? "*" : m_name; // the caller's pattern is ""
         m_types = CStoreQuery::ListTypes();
-        for (STypeEntry& type : m_types)
-            type.name = "????"; // as a code page that cannot show them would
         m_typeShown = CStoreQuery::TypeOfChoice(m_types, 9);
     }
     SLookupChoice ReadChoice() override {
@@ -206,13 +205,10 @@ struct CScriptedDialog : CRefreshHost {
         const int type = m_typeShown < 0 ? -1 : m_types[static_cast<size_t>(m_typeShown)].code;
         const CString pattern = CStoreQuery::PatternToWalk(m_name.c_str());
         m_trace.push_back("walk " + m_area + " " + pattern.GetString());
-        m_shown.RefreshBegins();
         return {"C:", m_area.c_str(), type, pattern, LF_LOCAL_DRIVES};
     }
     int RowsInView() override { return std::min(4, static_cast<int>(m_rows.size())); }
-    // Only the rows of the name the field shows.
     void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override {
-        EXPECT_EQ(choice.pattern, CStoreQuery::PatternToWalk(m_name.c_str()).GetString());
         Replace(choice, Strings(std::vector<SItemRow>(pRows, pRows + nRows)));
         m_trace.push_back("rows " + std::to_string(nRows));
         ++m_nBatches;
@@ -227,8 +223,6 @@ struct CScriptedDialog : CRefreshHost {
     void ShowRowsRead(int nRead) override { EXPECT_GT(nRead, static_cast<int>(m_rows.size())); }
     void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows, int nShown,
                      bool) override {
-        const int area = CStoreQuery::NameOfChoice(listing.areas, m_area.c_str());
-        m_area = area < 0 ? "" : listing.areas[static_cast<size_t>(area)].GetString();
         const Texts all = Strings(rows);
         if (nShown < 0)
             Replace(listing.choice, all);
@@ -236,7 +230,7 @@ struct CScriptedDialog : CRefreshHost {
             m_rows = all, KeepPick();
         m_trace.push_back("listed " + std::to_string(all.size()));
     }
-    void ShowStoppedWalk() override { m_trace.push_back("stopped"); }
+    void ShowStoppedWalk() override { m_trace.push_back("aside"); }
 
     // The list's part: a refill keeps the user's pick where it can.
     CStringArray Selection() const {
@@ -257,28 +251,35 @@ struct CScriptedDialog : CRefreshHost {
             m_selected =
                 m_rows[i] == pPick->names[0].GetString() ? static_cast<int>(i) : m_selected;
     }
+    void Select(int row) {
+        m_selected = row;
+        m_shown.Selected();
+    }
 
     void Handle(const SStep& step) {
+        const int last = static_cast<int>(m_rows.size()) - 1;
         switch (step.what) {
         case kType: // typed over the "*" the first fill shows
         case kSend:
             m_name = (step.what == kType && m_name != "*" ? m_name : "") + step.text;
             return m_scheduler.Changed(EChange::kName);
+        case kBack:
+            m_name = m_name.substr(0, m_name.empty() ? 0 : m_name.size() - 1);
+            return m_scheduler.Changed(EChange::kName);
         case kDown:
-            m_scheduler.BeforeRowKey();
-            m_selected = std::min(m_selected + 1, static_cast<int>(m_rows.size()) - 1);
-            m_shown.Selected();
-            return m_scheduler.AfterRowKey();
+        case kUp:
+            if (last >= 0)
+                Select(std::max(0, std::min(m_selected + (step.what == kDown ? 1 : -1), last)));
+            return;
         case kClick:
-            m_selected = std::stoi(step.text);
-            return m_shown.Selected();
+            return Select(std::stoi(step.text) <= last ? std::stoi(step.text) : -1);
         case kEnter: {
-            m_scheduler.Confirm();
-            SLookupChoice choice;
-            const CStringArray names = m_shown.GetConfirmed(Selection(), choice);
+            m_scheduler.RowsRead();
+            const CStringArray names = Selection();
+            const CString area = m_shown.GetChoice().area;
             m_trace.push_back(names.IsEmpty() ? "answer 0"
                                               : "answer 1 " + std::string(names[0].GetString()) +
-                                                    " " + choice.area.GetString());
+                                                    " " + area.GetString());
             m_bEnding = true;
             return;
         }
@@ -301,11 +302,11 @@ struct CScriptedDialog : CRefreshHost {
     }
 
     std::string m_area, m_name;
-    std::deque<SStep> m_queue, m_held;
+    std::deque<SStep> m_queue, m_ahead;
     std::vector<STypeEntry> m_types;
     Texts m_rows, m_trace;
     int m_typeShown = -1, m_selected = -1;
-    bool m_bTimer = false, m_bEnding = false, m_bListOpen = false;
+    bool m_bEnding = false, m_bListOpen = false;
     bool m_bRandomClock = false; // else 30 ms a storage call
     std::minstd_rand m_random;
     uint32_t m_clock = 0;
@@ -314,89 +315,73 @@ struct CScriptedDialog : CRefreshHost {
     CRefreshScheduler m_scheduler{*this};
 };
 
+void StoreOfTwelve() {
+    fake_reset();
+    for (const char* area : {"C:PATTERNS", "C:DATA"})
+        fake_add_area("C:*", area);
+    for (int i = 0; i < 10; ++i)
+        fake_add_item("C:PATTERNS", 9, ("M" + std::to_string(i)).c_str(), 1, 0);
+    fake_add_item("C:PATTERNS", 9, "X1", 1, 0);
+    fake_add_item("C:DATA", 9, "D1", 1, 0);
+}
+
 } // namespace
 
-// Input in any order during a walk over "M0" to "M9" and "X1" (a walk of 12
-// calls): what the scheduler does, in its order, and what the dialog ends
-// with, with the rows shown as a walk reads them and (the trace without
-// its batches, unless given) only once complete. The first walk ends at call
-// 12; "M*" ends at call 23.
-TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
+// Input during a walk over "M0" to "M9" and "X1" (a walk of 12 calls): what
+// the scheduler does, in its order, and what the dialog ends with, with the
+// rows shown as a walk reads them and (the trace without its batches,
+// unless given) only once complete. The first walk ends at call 12; "M*"
+// ends at call 23.
+TEST_F(StoreQuery, AWalkStepsAsideForInputAndOnlyRowsWaitForIt) {
     struct SCase {
         const char* what;
-        const char* area; // the caller's
         std::vector<SStep> steps;
         Texts trace;
         Texts whenComplete = {};
     };
     // clang-format off
     const SCase cases[] = {
-        {"Down and Enter during a walk wait for its rows", "PATTERNS",
-         {{kType, 12, "X"}, {kDown, 13}, {kEnter, 13}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS X*", "hold Down",
-          "hold Enter", "listed 1", "replay Down", "replay Enter", "answer 1 X1 PATTERNS"}},
-        {"Down runs the refresh a typed key deferred; Enter waits for its rows", "PATTERNS",
-         {{kType, 5, "X"}, {kDown, 5}, {kEnter, 5}},
-         {"walk PATTERNS *", "rows 0", "+1", "stopped", "defer", "walk PATTERNS X*",
-          "hold Enter", "rows 1", "listed 1", "replay Enter", "answer 1 X1 PATTERNS"}},
-        {"Down, then Escape: Escape does not wait behind Down", "PATTERNS",
+        {"input that changes nothing: the walk steps aside, then goes on from its next call",
+         {{kClick, 5, "20"}},
+         {"walk PATTERNS *", "rows 0", "+1", "aside", "+8", "listed 11"}},
+        {"a row key waits for the walk, then acts on its rows",
+         {{kType, 12, "M"}, {kDown, 15}, {kDown, 15}, {kEnter, 15}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "aside", "rows 4",
+          "listed 10", "answer 1 M1 PATTERNS"}},
+        {"a character typed ahead: its walk is due, and the row key after it waits for that",
+         {{kType, 12, "M"}, {kType, 14, "1"}, {kDown, 14}, {kEnter, 14}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "aside",
+          "walk PATTERNS M1*", "listed 1", "answer 1 M1 PATTERNS"}},
+        {"Escape behind a row key ends the dialog at once",
          {{kType, 12, "M"}, {kDown, 14}, {kEscape, 14}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "hold Down",
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "aside",
           "answer 0"}},
-        {"a text sent before the first fill is the text walked", "PATTERNS",
+        {"Return before Escape: the rows Return waits for are confirmed",
+         {{kType, 12, "M"}, {kDown, 14}, {kEnter, 14}, {kEscape, 14}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "aside", "rows 4",
+          "listed 10", "answer 1 M0 PATTERNS"}},
+        {"a text sent before the first fill is the text walked",
          {{kSend, -1, "M1"}},
          {"walk PATTERNS M1*", "rows 0", "+1", "listed 1"}},
-        {"a nested walk during a walk: the walk runs again, whole", "PATTERNS",
+        {"a nested walk between two slices: the walk runs again, whole",
          {{kNested, 5}},
-         {"walk PATTERNS *", "rows 0", "+1", "walk PATTERNS *", "rows 1", "+8", "listed 11"}},
-        {"a pick with its list open: walked once the list has closed", "PATTERNS",
+         {"walk PATTERNS *", "rows 0", "+1", "aside", "walk PATTERNS *", "rows 1", "+8",
+          "listed 11"}},
+        {"a pick with its list open: walked once the list has closed",
          {{kPickOpen, 12, "DATA"}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "defer", "walk DATA *", "listed 1"}},
-        {"a program's text and keys during a walk: one walk for the last", "PATTERNS",
-         {{kType, 12, "M"}, {kSend, 14, "M1"}, {kType, 14, "2"}, {kType, 14, "X"}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "stopped",
-          "defer", "walk PATTERNS M12X*", "listed 0"}},
-        {"Enter during a walk confirms the rows shown, with their area", "PATTERNS",
-         {{kPickOpen, 12, "DATA"}, {kPickOpen, 14, "PATTERNS"}, {kClick, 16, "0"}, {kEnter, 16}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "defer", "walk DATA *",
-          "listed 1", "defer", "walk PATTERNS *", "rows 1", "answer 1 M0 PATTERNS"},
-         {"walk PATTERNS *", "listed 11", "defer", "walk DATA *", "listed 1", "defer",
-          "walk PATTERNS *", "answer 1 D1 DATA"}},
-        {"areas that differ only in case, types that read alike", "data",
-         {{kType, 2, "d"}},
-         {"walk data *", "rows 0", "+1", "listed 1", "walk data d*", "rows 1", "listed 1"}},
-        {"a row clicked before the first batch, then Enter: that row, of its listing", "PATTERNS",
-         {{kType, 12, "M"}, {kClick, 13, "10"}, {kEnter, 17}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "rows 4",
-          "answer 1 X1 PATTERNS"}},
-        {"Down, characters, Down, Enter into a walk: each key on the rows of the name before it",
-         "PATTERNS", {{kType, 12, "M"}, {kDown, 13}, {kType, 13, "1"}, {kDown, 13}, {kEnter, 13}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "hold Down",
-          "hold type", "hold Down", "hold Enter", "rows 4", "listed 10", "replay Down",
-          "replay type", "defer", "replay Down", "walk PATTERNS M1*", "listed 1", "replay Enter",
-          "answer 1 M1 PATTERNS"}},
-        {"a program's text after held input: the held keys act on its rows, before the next",
-         "PATTERNS", {{kType, 12, "M"}, {kDown, 13}, {kSend, 14, "X"}, {kEnter, 15}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "hold Down",
-          "walk PATTERNS X*", "hold Enter", "listed 1", "replay Down", "replay Enter",
-          "answer 1 X1 PATTERNS"}},
-        {"a nested walk while rows stream", "PATTERNS", {{kType, 12, "M"}, {kNested, 19}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "rows 4",
-          "walk PATTERNS M*", "rows 4", "listed 10"}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk DATA *", "listed 1"}},
+        {"a pick survives the refill of its own choice, and ends with a change of choice",
+         {{kClick, 12, "1"}, {kSend, 12, "*"}, {kEnter, 12}},
+         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS *", "rows 4",
+          "listed 11", "answer 1 M1 PATTERNS"},
+         {"walk PATTERNS *", "listed 11", "walk PATTERNS *", "listed 11", "answer 1 M1 PATTERNS"}},
     };
     // clang-format on
     for (const SCase& c : cases) {
         for (bool bStream : {true, false}) {
             SCOPED_TRACE(std::string(c.what) + (bStream ? ", streamed" : ", when complete"));
-            fake_reset();
-            for (const char* area : {"C:PATTERNS", "C:DATA", "C:data"})
-                fake_add_area("C:*", area);
-            for (int i = 0; i < 10; ++i)
-                fake_add_item("C:PATTERNS", 9, ("M" + std::to_string(i)).c_str(), 1, 0);
-            fake_add_item("C:PATTERNS", 9, "X1", 1, 0);
-            fake_add_item("C:DATA", 9, "D1", 1, 0);
-            fake_add_item("C:data", 9, "d2", 1, 0);
-            CScriptedDialog dialog(c.area, c.steps);
+            StoreOfTwelve();
+            CScriptedDialog dialog("PATTERNS", c.steps);
             dialog.m_scheduler.StreamRows(bStream);
             dialog.Run();
             Texts expected = bStream || c.whenComplete.empty() ? Texts() : c.whenComplete;
@@ -406,6 +391,57 @@ TEST_F(StoreQuery, InputDuringAWalkIsHandledInItsOrder) {
             EXPECT_EQ(dialog.m_trace, expected);
         }
     }
+}
+
+// Input typed ahead answers what the same input answers on a settled
+// dialog, where each message comes once the walk before it has ended: the
+// same answer, and, unless the user left, the same rows and selection.
+// Random sequences, each message at a random storage call; a failure
+// prints its seed and sequence.
+TEST_F(StoreQuery, InputTypedAheadAnswersAsOnASettledDialog) {
+    const EStep alphabet[] = {kType, kType, kType, kBack, kSend, kDown, kDown,
+                              kUp,   kClick, kEscape, kPickOpen, kNested};
+    int walks = 0;
+    for (unsigned seed = 1; seed <= 3000; ++seed) {
+        std::minstd_rand random(seed);
+        std::vector<SStep> steps;
+        std::string sequence;
+        int at = 12 + static_cast<int>(random() % 10);
+        for (int n = 1 + static_cast<int>(random() % 7); n > 0; --n) {
+            const EStep what = alphabet[random() % (sizeof alphabet / sizeof alphabet[0])];
+            const std::string text =
+                what == kClick     ? std::to_string(random() % 5)
+                : what == kPickOpen ? (random() % 2 ? "DATA" : "PATTERNS")
+                                    : std::string(1, "MX1*0"[random() % 5]);
+            at += static_cast<int>(random() % 6);
+            steps.push_back({what, at, text});
+            sequence += std::string(kName[what]) + " " + text + "@" + std::to_string(at) + ", ";
+        }
+        steps.push_back({kEnter, at + static_cast<int>(random() % 6)});
+        const bool bStream = random() % 2;
+        auto run = [&](bool bSettled) {
+            StoreOfTwelve();
+            std::vector<SStep> script = steps;
+            for (SStep& step : script)
+                step.at = bSettled ? kSettled : step.at;
+            auto dialog = std::make_unique<CScriptedDialog>("PATTERNS", script);
+            dialog->m_scheduler.StreamRows(bStream);
+            dialog->Run();
+            walks += static_cast<int>(std::count_if(
+                dialog->m_trace.begin(), dialog->m_trace.end(),
+                [](const std::string& t) { return t.compare(0, 5, "walk ") == 0; }));
+            return dialog;
+        };
+        const auto settled = run(true);
+        const auto ahead = run(false);
+        SCOPED_TRACE("seed " + std::to_string(seed) + (bStream ? ", streamed: " : ": ") + sequence);
+        ASSERT_TRUE(settled->m_bEnding && ahead->m_bEnding);
+        ASSERT_EQ(ahead->m_trace.back(), settled->m_trace.back()) << Listing(ahead->m_trace);
+        if (settled->m_trace.back() != "answer 0") {
+            ASSERT_EQ(ahead->m_rows, settled->m_rows) << Listing(ahead->m_trace);
+        }
+    }
+    EXPECT_GT(walks, 10000) << "too few walks to try anything";
 }
 
 // Rows shown as a walk reads them, in batches whose boundaries a random
