@@ -127,10 +127,12 @@ LRESULT CLookup::OnDestroy(WPARAM, LPARAM) {
 void CLookup::OnFilterChanged() {
     const bool bListOpen =
         m_cbDevice.GetDroppedState() || m_cbArea.GetDroppedState() || m_cbType.GetDroppedState();
+    m_shown.Changed(ChoiceInControls());
     m_scheduler.Changed(bListOpen ? EChange::kPickInOpenList : EChange::kPick);
 }
 
 void CLookup::OnItemNameChanged() {
+    m_shown.Changed(ChoiceInControls());
     m_scheduler.Changed(EChange::kName);
 }
 
@@ -224,14 +226,15 @@ bool CLookup::UserLeaves() {
     return true;
 }
 
-SLookupChoice CLookup::ReadChoice() {
+SLookupChoice CLookup::ChoiceInControls() const {
     // Until a walk has listed the devices and areas, their selectors are
     // empty and the caller's device, area and (when no type entry names
     // it) type stay in force.
     const bool bListed = m_scheduler.HasListing();
+    SLookupChoice choice{m_strDevice, m_strArea, m_nType, "", m_nFlags, true};
     if (bListed) {
-        m_cbDevice.GetWindowText(m_strDevice);
-        m_cbArea.GetWindowText(m_strArea);
+        m_cbDevice.GetWindowText(choice.device);
+        m_cbArea.GetWindowText(choice.area);
     }
     // The field holds UTF-16 as typed: taken to the code page by the rule
     // of every name, never best fitted ("ł" as "l") nor as a "?" (which
@@ -239,13 +242,22 @@ SLookupChoice CLookup::ReadChoice() {
     std::wstring typed;
     m_editItemName.GetWindowText(typed);
     std::vector<char> name(typed.size() * 4 + 1);
-    const bool bHeld =
+    choice.bNameHeld =
         AnsiFromWide(typed.c_str(), static_cast<int>(typed.size()), name.data(), name.size()) >= 0;
     const int type = m_cbType.GetCurSel();
     if (bListed || type != CB_ERR)
-        m_nType = static_cast<int>(m_cbType.GetItemData(type));
-    m_strPattern = CStoreQuery::PatternToWalk(bHeld ? name.data() : "");
-    return SLookupChoice{m_strDevice, m_strArea, m_nType, m_strPattern, m_nFlags, bHeld};
+        choice.type = static_cast<int>(m_cbType.GetItemData(type));
+    choice.pattern = CStoreQuery::PatternToWalk(choice.bNameHeld ? name.data() : "");
+    return choice;
+}
+
+SLookupChoice CLookup::ReadChoice() {
+    const SLookupChoice choice = ChoiceInControls();
+    m_strDevice = choice.device;
+    m_strArea = choice.area;
+    m_nType = choice.type;
+    m_strPattern = choice.pattern;
+    return choice;
 }
 
 int CLookup::RowsInView() {
@@ -307,7 +319,6 @@ uint32_t CLookup::PreciseNow() {
 
 void CLookup::ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) {
     ShowNewRows(choice, std::vector<SItemRow>(pRows, pRows + nRows));
-    m_bRowsComing = true;
     ShowRowsComing();
 }
 
@@ -338,7 +349,6 @@ void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&&
         m_list.CompleteRows(std::move(rows));
         SelectPickIn(nShown);
     }
-    m_bRowsComing = false;
     const int count = m_list.GetItemCount();
     m_staticCount.ShowNumber(count);
     // Once per refresh from the controls that completes: keys typed ahead,
@@ -349,7 +359,7 @@ void CLookup::ShowListing(const SLookupListing& listing, std::vector<SItemRow>&&
 }
 
 void CLookup::ShowStoppedWalk() {
-    // Rows of a walk that did not complete never look complete, nor does
-    // the empty list of a first fill stopped before it showed any.
-    m_staticCount.ShowNumber(m_list.GetItemCount(), m_bRowsComing || !m_scheduler.HasListing());
+    // A program that drives the dialog waits for the plain number: rows
+    // that are not the choice's never look complete.
+    m_staticCount.ShowNumber(m_list.GetItemCount(), true);
 }

@@ -95,6 +95,8 @@ class CLookup : public CDialog, private CRefreshHost {
     uint32_t PreciseNow() override;
     void ShowPatternAndTypes(bool bPattern) override;
     SLookupChoice ReadChoice() override;
+    // The same, read without taking it as the choice in force.
+    SLookupChoice ChoiceInControls() const;
     int RowsInView() override;
     void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override;
     void AppendRows(const SItemRow* pRows, int nRows) override;
@@ -130,11 +132,10 @@ class CLookup : public CDialog, private CRefreshHost {
 
     CRefreshScheduler m_scheduler;
     CShownRows m_shown;
-    bool m_bRefilling = false;  // the selection changes are the refill's own
-    DWORD m_opened = 0;         // when DoModal began
-    bool m_bRowsComing = false; // from a walk that has not completed
-    int m_nCountBefore = 0;     // the walk under way's
-    CStringArray m_chosen;      // what OnOK collected, until the dialog has ended
+    bool m_bRefilling = false; // the selection changes are the refill's own
+    DWORD m_opened = 0;        // when DoModal began
+    int m_nCountBefore = 0;    // the walk under way's
+    CStringArray m_chosen;     // what OnOK collected, until the dialog has ended
     // The toolbar's images where it does not load them itself (another dpi
     // than 96, a high-contrast scheme); the toolbar does not free them.
     // The toolbar's window is gone when DoModal returns, long before this.

@@ -47,7 +47,7 @@ const CRefreshScheduler::STransition CRefreshScheduler::kTransitions[] = {
     // A change is walked at once when nothing waits; else when the loop
     // has nothing else, or a message that reads the rows comes first.
     {EPhase::kIdle,            EEvent::kChange,      EAction::kWalk,        EPhase::kWalking},
-    {EPhase::kIdle,            EEvent::kChangeLater, EAction::kNone,        EPhase::kDue},
+    {EPhase::kIdle,            EEvent::kChangeLater, EAction::kShowStopped, EPhase::kDue},
     {EPhase::kDue,             EEvent::kChange,      EAction::kWalk,        EPhase::kWalking},
     {EPhase::kDue,             EEvent::kIdle,        EAction::kWalk,        EPhase::kWalking},
     {EPhase::kDue,             EEvent::kRowsRead,    EAction::kWalk,        EPhase::kWalkingForRows},
@@ -113,9 +113,9 @@ void CRefreshScheduler::FirstFill(uint32_t opened) {
 }
 
 void CRefreshScheduler::Changed(EChange change) {
-    // The user waits from now on for the rows of this choice.
-    if (m_phase != EPhase::kBeforeFill && m_phase != EPhase::kNamed)
-        m_refreshBegan = m_host.Now();
+    // The user waits from now on for the rows of this choice (the first
+    // fill counts from the dialog's opening instead).
+    m_refreshBegan = m_host.Now();
     // The change's own painting does not wait for the walk: the walk's first
     // look steps aside for it.
     const bool bLater = change == EChange::kPickInOpenList || m_host.InputWaits(false);
@@ -131,40 +131,37 @@ bool CRefreshScheduler::RowsRead() {
 void CRefreshScheduler::On(EEvent event) {
     // A walk's outcome is the next event: one walk after another without
     // growing the stack.
-    for (bool bMore = true; bMore;) {
+    for (;;) {
         const auto* const end = std::end(kTransitions);
-        const auto* const t = std::find_if(std::begin(kTransitions), end, [&](const STransition& t) {
-            return t.phase == m_phase && t.event == event;
-        });
+        const auto* const t =
+            std::find_if(std::begin(kTransitions), end, [&](const STransition& t) {
+                return t.phase == m_phase && t.event == event;
+            });
         if (t == end)
             return;
-        bMore = false;
         switch (t->action) {
         case EAction::kNone:
             m_phase = t->next;
-            break;
+            return;
+        case EAction::kShowListing:
+            m_phase = t->next;
+            m_host.ShowListing(m_query.GetListing(), m_query.TakeRows(), m_nShown, m_bListed);
+            m_bListed = true;
+            return;
+        case EAction::kShowStopped:
+            m_phase = t->next;
+            return m_host.ShowStoppedWalk();
         case EAction::kFill:
         case EAction::kFillNamed:
             // Before the phase: the fill's own text in the field is no change.
             m_host.ShowPatternAndTypes(t->action == EAction::kFill);
             m_phase = t->next;
             event = Walk(true);
-            bMore = true;
             break;
         case EAction::kWalk:
         case EAction::kGoOn:
             m_phase = t->next;
             event = Walk(t->action == EAction::kWalk);
-            bMore = true;
-            break;
-        case EAction::kShowListing:
-            m_phase = t->next;
-            m_host.ShowListing(m_query.GetListing(), m_query.TakeRows(), m_nShown, m_bListed);
-            m_bListed = true;
-            break;
-        case EAction::kShowStopped:
-            m_phase = t->next;
-            m_host.ShowStoppedWalk();
             break;
         }
     }

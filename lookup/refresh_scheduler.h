@@ -67,8 +67,9 @@ class CRefreshHost {
     // first batch); bAnnounce for a refresh from the controls.
     virtual void ShowListing(const SLookupListing& listing, std::vector<SItemRow>&& rows,
                              int nShown, bool bAnnounce) = 0;
-    // A walk stepped aside or stopped: what it showed stays, its count
-    // marked as incomplete, until it goes on or the next walk shows rows.
+    // The rows shown are not yet those of the choice in force (a walk is
+    // due, stepped aside or stopped): they stay, their count marked as
+    // incomplete, until a walk shows rows.
     virtual void ShowStoppedWalk() = 0;
 
   protected:

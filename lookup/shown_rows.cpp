@@ -11,6 +11,11 @@ const CShownRows::SPick* CShownRows::GetPickToKeep() const {
     return m_bPicked || m_pick.names.IsEmpty() ? nullptr : &m_pick;
 }
 
+void CShownRows::Changed(const SLookupChoice& choice) {
+    if (!SameChoice(choice, m_choice))
+        m_bPicked = false, m_pick = SPick{};
+}
+
 void CShownRows::Replace(const SLookupChoice& choice, const CStringArray& selected,
                          const CString& focused) {
     if (m_bPicked)

@@ -27,6 +27,8 @@ class CShownRows {
 
     // Events
     void Selected() { m_bPicked = true; }
+    // The controls now name choice: a pick made in rows of another ends.
+    void Changed(const SLookupChoice& choice);
     // Rows of choice replace those shown, of which selected were selected
     // (read only when IsPicking) and focused had the focus.
     void Replace(const SLookupChoice& choice, const CStringArray& selected, const CString& focused);

@@ -31,8 +31,8 @@ INT_PTR CDialog::DoModal() {
     // from before the first message until the window is gone.
     if (bOwnerWasEnabled)
         ::EnableWindow(hOwner, FALSE);
-    HWND hWnd = ::CreateDialogParamA(hResource, MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
-                                     DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND hWnd = ::CreateDialogParamA(hResource, MAKEINTRESOURCEA(m_nIDTemplate), hOwner, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
     if (hWnd)
         RunModalLoop(hOwner);
     m_ahead.clear();
@@ -53,6 +53,9 @@ INT_PTR CDialog::DoModal() {
     }
     return hWnd ? m_nResult : -1;
 }
+
+// The timer that blinks an edit's caret, which no header names.
+const UINT kSysTimer = 0x0118;
 
 void CDialog::RunModalLoop(HWND hOwner) {
     // One loop for every message, in the order Windows gives them: a
@@ -80,7 +83,7 @@ void CDialog::RunModalLoop(HWND hOwner) {
             break;
         // Painting and timers come only when nothing else waits: work due
         // goes on between them, however often a window asks to be painted.
-        if (msg.message == WM_PAINT || msg.message == WM_TIMER || msg.message == 0x0118)
+        if (msg.message == WM_PAINT || msg.message == WM_TIMER || msg.message == kSysTimer)
             OnIdle();
     }
 }
@@ -134,7 +137,8 @@ bool CDialog::TakeAhead(MSG& msg) {
     const UINT m = msg.message;
     const bool bButton = (m >= WM_LBUTTONDOWN && m <= WM_MOUSELAST) ||
                          (m >= WM_NCLBUTTONDOWN && m <= WM_NCXBUTTONDBLCLK);
-    if (bButton || !::PeekMessageW(&msg, msg.hwnd, m, m, PM_REMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE))
+    if (bButton ||
+        !::PeekMessageW(&msg, msg.hwnd, m, m, PM_REMOVE | PM_QS_INPUT | PM_QS_POSTMESSAGE))
         return false;
     m_ahead.push_back(SAhead{msg, {}});
     ::GetKeyboardState(m_ahead.back().keys);

@@ -336,13 +336,12 @@ TEST_F(LookupTest, KeysFromTheNameFieldSelectARowAndEnterTakesIt) {
             EXPECT_EQ(w.Focus(), hEdit) << "key " << step.first;
         }
         EXPECT_EQ(w.Send(hEdit, EM_GETSEL), 0) << "Home moves the caret";
-        w.Hold([&] { w.PostChar('X'), w.PostKey(VK_RETURN); });
+        w.PostKey(VK_RETURN);
         EXPECT_TRUE(w.WaitClosed());
     });
     EXPECT_EQ(answer, 1);
     EXPECT_STREQ(b.result, "ABC");
-    EXPECT_EQ(fake_count_calls("data 9 C:PATTERNS A* 0") + fake_count_calls("data 9 C:PATTERNS X"),
-              0);
+    EXPECT_EQ(fake_count_calls("data 9 C:PATTERNS A* 0"), 0);
     EXPECT_EQ(fake_count_calls("data 9 C:PATTERNS AB* 0"), 1)
         << "one walk for the keys typed ahead";
 }

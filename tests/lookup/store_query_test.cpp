@@ -131,11 +131,12 @@ namespace {
 // order, and does to the controls what the window's would. The modal loop
 // is the dialog's: a message that reads the rows waits at the head of the
 // queue for the walk due; the scheduler takes what waits behind it ahead
-// only to see whether the user leaves. Every storage call takes 30 ms, so
-// every call of a walk looks; the list shows 4 rows. What the scheduler
-// does is written to a trace.
+// only to see whether the user leaves. A typed name is painted once the
+// loop has nothing else, and the walk due goes on after it. Every storage
+// call takes 25 ms unless told, so every call of a walk looks; the list
+// shows 4 rows. What the scheduler does is written to a trace.
 enum EStep { kType, kBack, kSend, kDown, kUp, kClick, kEnter, kEscape, kPickOpen, kNested };
-const char* const kName[] = {"type", "Back",   "send",  "Down", "Up",
+const char* const kName[] = {"type",  "Back",  "send",   "Down", "Up",
                              "click", "Enter", "Escape", "pick", "nested"};
 const int kSettled = 1 << 30;
 struct SStep {
@@ -156,9 +157,14 @@ struct CScriptedDialog : CRefreshHost {
         for (int n = 0; n < 10000 && !m_bEnding; ++n) {
             if (Waits()) {
                 const EStep next = Next().what;
-                const bool bReads = next == kDown || next == kUp || next == kClick || next == kEnter;
+                const bool bReads =
+                    next == kDown || next == kUp || next == kClick || next == kEnter;
                 if (!bReads || !m_scheduler.RowsRead())
                     Take();
+            } else if (m_bPaint) {
+                m_bPaint = false;
+                m_trace.push_back("paint");
+                m_scheduler.Idle();
             } else if (!m_scheduler.Idle()) {
                 if (m_queue.empty())
                     break;
@@ -166,7 +172,9 @@ struct CScriptedDialog : CRefreshHost {
             }
         }
     }
-    bool Ready() const { return !m_queue.empty() && m_queue.front().at <= fake_count_calls("data"); }
+    bool Ready() const {
+        return !m_queue.empty() && m_queue.front().at <= fake_count_calls("data");
+    }
     bool Waits() const { return !m_ahead.empty() || Ready(); }
     const SStep& Next() const { return m_ahead.empty() ? m_queue.front() : m_ahead.front(); }
     void Take() {
@@ -176,7 +184,10 @@ struct CScriptedDialog : CRefreshHost {
         Handle(step);
     }
 
-    bool InputWaits(bool) override { return Waits(); }
+    bool InputWaits(bool bPainting) override {
+        ++m_nLooks;
+        return Waits() || (bPainting && m_bPaint);
+    }
     bool UserLeaves() override {
         for (size_t i = 0; Ready() || i < m_ahead.size(); ++i) {
             if (i == m_ahead.size())
@@ -192,7 +203,7 @@ struct CScriptedDialog : CRefreshHost {
     }
     bool IsClosing() override { return m_bEnding; }
     uint32_t Now() override {
-        return m_bRandomClock ? m_clock += m_random() % 80 : fake_call_count() * 30;
+        return m_bRandomClock ? m_clock += m_random() % 80 : fake_call_count() * m_msPerCall;
     }
     uint32_t PreciseNow() override { return Now(); }
     void ShowPatternAndTypes(bool bPattern) override {
@@ -200,12 +211,19 @@ struct CScriptedDialog : CRefreshHost {
         m_types = CStoreQuery::ListTypes();
         m_typeShown = CStoreQuery::TypeOfChoice(m_types, 9);
     }
+    SLookupChoice Controls() const {
+        const int type = m_typeShown < 0 ? -1 : m_types[static_cast<size_t>(m_typeShown)].code;
+        return {"C:", m_area.c_str(), type, CStoreQuery::PatternToWalk(m_name.c_str()),
+                LF_LOCAL_DRIVES};
+    }
     SLookupChoice ReadChoice() override {
         EXPECT_FALSE(m_bListOpen) << "walked with a selector's list open";
-        const int type = m_typeShown < 0 ? -1 : m_types[static_cast<size_t>(m_typeShown)].code;
-        const CString pattern = CStoreQuery::PatternToWalk(m_name.c_str());
-        m_trace.push_back("walk " + m_area + " " + pattern.GetString());
-        return {"C:", m_area.c_str(), type, pattern, LF_LOCAL_DRIVES};
+        m_trace.push_back("walk " + m_area + " " + Controls().pattern.GetString());
+        return Controls();
+    }
+    void Changed(EChange change) {
+        m_shown.Changed(Controls());
+        m_scheduler.Changed(change);
     }
     int RowsInView() override { return std::min(4, static_cast<int>(m_rows.size())); }
     void ShowFirstRows(const SLookupChoice& choice, const SItemRow* pRows, int nRows) override {
@@ -262,10 +280,12 @@ struct CScriptedDialog : CRefreshHost {
         case kType: // typed over the "*" the first fill shows
         case kSend:
             m_name = (step.what == kType && m_name != "*" ? m_name : "") + step.text;
-            return m_scheduler.Changed(EChange::kName);
+            m_bPaint = step.what == kType;
+            return Changed(EChange::kName);
         case kBack:
             m_name = m_name.substr(0, m_name.empty() ? 0 : m_name.size() - 1);
-            return m_scheduler.Changed(EChange::kName);
+            m_bPaint = true;
+            return Changed(EChange::kName);
         case kDown:
         case kUp:
             if (last >= 0)
@@ -290,7 +310,7 @@ struct CScriptedDialog : CRefreshHost {
         case kPickOpen: // the selector closes its list once told
             m_area = step.text;
             m_bListOpen = true;
-            m_scheduler.Changed(EChange::kPickInOpenList);
+            Changed(EChange::kPickInOpenList);
             m_bListOpen = false;
             return;
         case kNested: // the caller's own window walks, or a second Lookup
@@ -306,8 +326,10 @@ struct CScriptedDialog : CRefreshHost {
     std::vector<STypeEntry> m_types;
     Texts m_rows, m_trace;
     int m_typeShown = -1, m_selected = -1;
-    bool m_bEnding = false, m_bListOpen = false;
-    bool m_bRandomClock = false; // else 30 ms a storage call
+    bool m_bEnding = false, m_bListOpen = false, m_bPaint = false;
+    bool m_bRandomClock = false; // else m_msPerCall a storage call
+    uint32_t m_msPerCall = 25;
+    int m_nLooks = 0;
     std::minstd_rand m_random;
     uint32_t m_clock = 0;
     int m_nBatches = 0;
@@ -343,38 +365,45 @@ TEST_F(StoreQuery, AWalkStepsAsideForInputAndOnlyRowsWaitForIt) {
     const SCase cases[] = {
         {"input that changes nothing: the walk steps aside, then goes on from its next call",
          {{kClick, 5, "20"}},
-         {"walk PATTERNS *", "rows 0", "+1", "aside", "+8", "listed 11"}},
+         {"walk PATTERNS *", "rows 0", "+1", "aside", "+10", "listed 11"}},
         {"a row key waits for the walk, then acts on its rows",
          {{kType, 12, "M"}, {kDown, 15}, {kDown, 15}, {kEnter, 15}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "aside", "rows 4",
+         {"walk PATTERNS *", "rows 0", "+1", "+10", "listed 11", "walk PATTERNS M*", "aside", "paint", "aside", "rows 4",
           "listed 10", "answer 1 M1 PATTERNS"}},
         {"a character typed ahead: its walk is due, and the row key after it waits for that",
          {{kType, 12, "M"}, {kType, 14, "1"}, {kDown, 14}, {kEnter, 14}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "aside",
+         {"walk PATTERNS *", "rows 0", "+1", "+10", "listed 11", "walk PATTERNS M*", "aside", "paint", "aside",
           "walk PATTERNS M1*", "listed 1", "answer 1 M1 PATTERNS"}},
         {"Escape behind a row key ends the dialog at once",
          {{kType, 12, "M"}, {kDown, 14}, {kEscape, 14}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "aside",
+         {"walk PATTERNS *", "rows 0", "+1", "+10", "listed 11", "walk PATTERNS M*", "aside", "paint", "aside",
           "answer 0"}},
         {"Return before Escape: the rows Return waits for are confirmed",
          {{kType, 12, "M"}, {kDown, 14}, {kEnter, 14}, {kEscape, 14}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS M*", "aside", "rows 4",
+         {"walk PATTERNS *", "rows 0", "+1", "+10", "listed 11", "walk PATTERNS M*", "aside", "paint", "aside", "rows 4",
           "listed 10", "answer 1 M0 PATTERNS"}},
         {"a text sent before the first fill is the text walked",
          {{kSend, -1, "M1"}},
          {"walk PATTERNS M1*", "rows 0", "+1", "listed 1"}},
         {"a nested walk between two slices: the walk runs again, whole",
          {{kNested, 5}},
-         {"walk PATTERNS *", "rows 0", "+1", "aside", "walk PATTERNS *", "rows 1", "+8",
+         {"walk PATTERNS *", "rows 0", "+1", "aside", "walk PATTERNS *", "rows 1", "+10",
           "listed 11"}},
         {"a pick with its list open: walked once the list has closed",
          {{kPickOpen, 12, "DATA"}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk DATA *", "listed 1"}},
-        {"a pick survives the refill of its own choice, and ends with a change of choice",
+         {"walk PATTERNS *", "rows 0", "+1", "+10", "listed 11", "aside", "walk DATA *",
+          "listed 1"}},
+        {"a pick ends with a change of choice, even one typed back",
+         {{kClick, 12, "1"}, {kType, 12, "M"}, {kBack, 12}, {kEnter, 12}},
+         {"walk PATTERNS *", "rows 0", "+1", "+10", "listed 11", "aside", "walk PATTERNS *",
+          "rows 4", "listed 11", "answer 0"},
+         {"walk PATTERNS *", "listed 11", "aside", "walk PATTERNS *", "listed 11", "answer 0"}},
+        {"a pick survives the refill of its own choice",
          {{kClick, 12, "1"}, {kSend, 12, "*"}, {kEnter, 12}},
-         {"walk PATTERNS *", "rows 0", "+1", "+8", "listed 11", "walk PATTERNS *", "rows 4",
-          "listed 11", "answer 1 M1 PATTERNS"},
-         {"walk PATTERNS *", "listed 11", "walk PATTERNS *", "listed 11", "answer 1 M1 PATTERNS"}},
+         {"walk PATTERNS *", "rows 0", "+1", "+10", "listed 11", "aside", "walk PATTERNS *",
+          "rows 4", "listed 11", "answer 1 M1 PATTERNS"},
+         {"walk PATTERNS *", "listed 11", "aside", "walk PATTERNS *", "listed 11",
+          "answer 1 M1 PATTERNS"}},
     };
     // clang-format on
     for (const SCase& c : cases) {
@@ -391,6 +420,13 @@ TEST_F(StoreQuery, AWalkStepsAsideForInputAndOnlyRowsWaitForIt) {
             EXPECT_EQ(dialog.m_trace, expected);
         }
     }
+    // A look is a trip to the system: at most one every 25 ms of walk.
+    StoreOfTwelve();
+    CScriptedDialog dialog("PATTERNS", {});
+    dialog.m_msPerCall = 10;
+    dialog.Run();
+    EXPECT_EQ(dialog.m_trace, (Texts{"walk PATTERNS *", "rows 0", "+1", "listed 11"}));
+    EXPECT_EQ(dialog.m_nLooks, 5) << "14 calls of 10 ms";
 }
 
 // Input typed ahead answers what the same input answers on a settled
@@ -399,21 +435,20 @@ TEST_F(StoreQuery, AWalkStepsAsideForInputAndOnlyRowsWaitForIt) {
 // Random sequences, each message at a random storage call; a failure
 // prints its seed and sequence.
 TEST_F(StoreQuery, InputTypedAheadAnswersAsOnASettledDialog) {
-    const EStep alphabet[] = {kType, kType, kType, kBack, kSend, kDown, kDown,
-                              kUp,   kClick, kEscape, kPickOpen, kNested};
+    const EStep alphabet[] = {kType, kType, kType,  kBack,   kSend,     kDown,
+                              kDown, kUp,   kClick, kEscape, kPickOpen, kNested};
     int walks = 0;
     for (unsigned seed = 1; seed <= 3000; ++seed) {
         std::minstd_rand random(seed);
         std::vector<SStep> steps;
         std::string sequence;
-        int at = 12 + static_cast<int>(random() % 10);
+        int at = static_cast<int>(random() % 24); // the first walk ends at call 12
         for (int n = 1 + static_cast<int>(random() % 7); n > 0; --n) {
             const EStep what = alphabet[random() % (sizeof alphabet / sizeof alphabet[0])];
-            const std::string text =
-                what == kClick     ? std::to_string(random() % 5)
-                : what == kPickOpen ? (random() % 2 ? "DATA" : "PATTERNS")
-                                    : std::string(1, "MX1*0"[random() % 5]);
-            at += static_cast<int>(random() % 6);
+            const std::string text = what == kClick      ? std::to_string(random() % 5)
+                                     : what == kPickOpen ? (random() % 2 ? "DATA" : "PATTERNS")
+                                                         : std::string(1, "MX1*0"[random() % 5]);
+            at += random() % 2 ? 0 : static_cast<int>(random() % 6); // typed at once, or later
             steps.push_back({what, at, text});
             sequence += std::string(kName[what]) + " " + text + "@" + std::to_string(at) + ", ";
         }
@@ -427,9 +462,9 @@ TEST_F(StoreQuery, InputTypedAheadAnswersAsOnASettledDialog) {
             auto dialog = std::make_unique<CScriptedDialog>("PATTERNS", script);
             dialog->m_scheduler.StreamRows(bStream);
             dialog->Run();
-            walks += static_cast<int>(std::count_if(
-                dialog->m_trace.begin(), dialog->m_trace.end(),
-                [](const std::string& t) { return t.compare(0, 5, "walk ") == 0; }));
+            walks += static_cast<int>(
+                std::count_if(dialog->m_trace.begin(), dialog->m_trace.end(),
+                              [](const std::string& t) { return t.compare(0, 5, "walk ") == 0; }));
             return dialog;
         };
         const auto settled = run(true);
@@ -488,8 +523,9 @@ TEST(BatchClock, FirstRowsFillTheViewAndLaterOnesSpaceByTheirCost) {
         uint32_t cost;
         C::EShow show;
     } const rows[] = {
-        {{99, 99, 0, 0}, 50, -1, 4, 0, C::kNothing},  // not due
-        {{400, 9, 0, 0}, 50, -1, 4, 0, C::kNothing},  // a walk run again, too short yet
+        {{99, 99, 0, 0}, 50, -1, 4, 0, C::kNothing}, // not due
+        {{400, 9, 0, 0}, 50, -1, 4, 0, C::kNothing}, // a walk run again, too short yet
+        {{400, 10, 0, 0}, 50, -1, 4, 0, C::kRows},
         {{100, 100, 0, 0}, 3, -1, 4, 0, C::kNothing}, // the view would shrink
         {{100, 100, 0, 0}, 4, -1, 4, 0, C::kRows},    // it fills the view
         {{2000, 1000, 0, 0}, 0, -1, 4, 0, C::kRows},  // a walk that slow shows what it has
