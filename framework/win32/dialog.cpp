@@ -61,6 +61,13 @@ void CDialog::RunModalLoop(HWND hOwner) {
     // One loop for every message, in the order Windows gives them: a
     // handler never pumps, and work that waits for the queue to empty runs
     // in OnIdle, in slices that step aside when anything waits.
+    // Work run from here is a handler too: an exception it raises ends the
+    // dialog and waits for DoModal.
+    auto idle = [this] {
+        bool bMore = false;
+        Guard(m_hWnd, [&] { bMore = OnIdle(); });
+        return bMore;
+    };
     MSG msg;
     while (m_hWnd && !m_bEnding) {
         if (!PeekNext(msg)) {
@@ -68,8 +75,10 @@ void CDialog::RunModalLoop(HWND hOwner) {
             // initialisation shows once the queue is empty.
             if (!::IsWindowVisible(m_hWnd))
                 ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
-            if (OnIdle())
+            if (idle())
                 continue;
+            if (m_bEnding)
+                break;
             if (hOwner && !(::GetWindowLongA(m_hWnd, GWL_STYLE) & DS_NOIDLEMSG))
                 ::SendMessageA(hOwner, WM_ENTERIDLE, MSGF_DIALOGBOX,
                                reinterpret_cast<LPARAM>(m_hWnd));
@@ -77,14 +86,17 @@ void CDialog::RunModalLoop(HWND hOwner) {
                 ::WaitMessage();
             continue;
         }
-        if (BeforeMessage(msg))
+        bool bLookAgain = false;
+        Guard(m_hWnd, [&] { bLookAgain = BeforeMessage(msg); });
+        if (bLookAgain)
             continue;
         if (!HandleNext(msg))
             break;
         // Painting and timers come only when nothing else waits: work due
         // goes on between them, however often a window asks to be painted.
-        if (msg.message == WM_PAINT || msg.message == WM_TIMER || msg.message == kSysTimer)
-            OnIdle();
+        if (m_hWnd && !m_bEnding &&
+            (msg.message == WM_PAINT || msg.message == WM_TIMER || msg.message == kSysTimer))
+            idle();
     }
 }
 
