@@ -167,7 +167,9 @@ void CLookup::OnOK() {
     // (OK sent by another program) runs to its end first.
     m_scheduler.RowsRead();
     m_chosen = m_list.GetSelectedNames();
-    if (m_shown.IsShown()) {
+    // Before the first listing the rows shown, if any, are the caller's
+    // choice's.
+    if (m_scheduler.HasListing()) {
         const SLookupChoice& shown = m_shown.GetChoice();
         m_strDevice = shown.device;
         m_strArea = shown.area;

@@ -24,5 +24,4 @@ void CShownRows::Replace(const SLookupChoice& choice, const CStringArray& select
         m_pick = SPick{};
     m_bPicked = false;
     m_choice = choice;
-    m_bShown = true;
 }

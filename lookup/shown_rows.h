@@ -17,7 +17,6 @@ class CShownRows {
     };
 
     // Attributes
-    bool IsShown() const { return m_bShown; }
     const SLookupChoice& GetChoice() const { return m_choice; }
     // The selection must be read before a refill: the user changed it.
     bool IsPicking() const { return m_bPicked; }
@@ -35,7 +34,6 @@ class CShownRows {
 
   private:
     SLookupChoice m_choice;
-    bool m_bShown = false;
     bool m_bPicked = false; // since the last refill
     SPick m_pick;
 };
