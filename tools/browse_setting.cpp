@@ -197,8 +197,13 @@ StoreFolder InspectStore() {
         store.found = "unknown: the storage library's own path is unknown";
         store.hint = "set KELVAST_STORE to the store's folder";
     } else if (store.found == "missing" || store.found == "empty") {
+#if defined(_WIN32)
+        store.hint = "copy a store there (a package's bin\\store is the sample one) or set "
+                     "KELVAST_STORE to your store's folder";
+#else
         store.hint = "lay out a store there (scripts/make-sample-store " + store.path +
                      " makes the sample one) or set KELVAST_STORE to your store's folder";
+#endif
     } else if (store.found == "a file, not a folder") {
         store.hint =
             "set KELVAST_STORE to the folder that holds the device folders (C, 3, NETWORK)";
