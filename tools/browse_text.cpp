@@ -152,7 +152,9 @@ void EndOutput(bool bWritten) {
     if (ReaderGone(error))
         throw BrowseError("", kExitNotWritten);
     throw BrowseError(std::string("the listing could not be written whole: ") +
-                          (error ? std::strerror(error) : "the console refused it"),
+                          (error ? std::string(std::strerror(error)) +
+                                       "; write it where there is room (another disk, a pipe)"
+                                 : "the console refused it; redirect it to a file"),
                       kExitNotWritten);
 }
 
