@@ -108,7 +108,7 @@ run --flags 0
 # that is missing or a file is named as such, also by -v.
 run --flags 0 --failed 3
 [ "$rc" = 1 ] || fail "nothing listed: exit $rc, expected 1"
-printf '%s' "$err" | grep -q 'no device holds storage areas.*try' || fail "nothing listed: no hint: $err"
+printf '%s' "$err" | grep -q 'no device holds storage areas under flags 0x00.*try' || fail "nothing listed: no hint: $err"
 for case in "--device C: --area ARCHIVE|no items in the 1 storage area" "--pattern ZZ|no item matches \"ZZ\*\""; do
     eval "run ${case%%|*}"
     [ "$rc:$(printf '%s\n' "$err" | wc -l)" = 1:1 ] && printf '%s' "$err" | grep -q "${case#*|}" ||
@@ -150,6 +150,10 @@ for args in "${bad_args[@]}"; do
 done
 
 if [ -z "$runner" ]; then
+    for case in '-1|"-1" is no flag value' '256|"256" sets bits no flag has (0x100)'; do
+        run --flags "${case%%|*}"
+        printf '%s' "$err" | grep -qF -e "--flags: ${case#*|}" || fail "--flags ${case%%|*}: $err"
+    done
     run --pattern "$(printf '\xc3\xa9%.0s' {1..12})" # 24 bytes, 12 characters
     printf '%s' "$err" | grep -q 'pattern: 24 bytes (12 characters); .* at most 23 bytes' ||
         fail "a pattern of 24 bytes: $err"
