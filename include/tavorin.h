@@ -64,7 +64,7 @@ typedef struct TAVORIN_LOOKUP {
 // A pointer missing, a text not ended within its size (256 bytes for the
 // pattern), or an owner that is no window: nothing opened.
 #define TAVORIN_LOOKUP_ERR_ARGUMENT 1
-// The dialog could not be made (no display, no template).
+// The dialog could not be made (no display, no template; always natively).
 #define TAVORIN_LOOKUP_ERR_DIALOG 2
 // Out of memory.
 #define TAVORIN_LOOKUP_ERR_MEMORY 3
@@ -110,7 +110,9 @@ TAVORIN_API char* ListFirstItem(const char* device, const char* area, int type,
                                 const char* pattern);
 TAVORIN_API char* ListNextItem(void);
 
-// The "Lookup" dialog (Windows). device, area and *type are the start values
+// The "Lookup" dialog (Windows; the native library has no dialog, and its
+// three entry points answer 0 and write nothing, AtLookupItemList with
+// TAVORIN_LOOKUP_ERR_DIALOG in error). device, area and *type are the start values
 // and, as the flags ask, receive the values chosen; copies are unbounded:
 // device and area need room for 255 characters, result for 49 (each plus
 // the NUL; the dialog offers no longer device). Answer 1 when the user confirmed with at least one

@@ -1,6 +1,7 @@
 #include "browse_print.h"
 
 #include "names.h"
+#include "names_utf8.h"
 
 #include <cstdio>
 
@@ -13,8 +14,11 @@ namespace {
 // Names are 8-bit text: in the ANSI code page on Windows, as stored
 // (UTF-8 as a rule) elsewhere. JSON is UTF-8: Windows text is converted
 // through UTF-16; elsewhere a byte that does not begin a well-formed UTF-8
-// character becomes U+FFFD, so the output is always valid.
-std::string Utf8(const std::string& text) {
+// character becomes U+FFFD, so the output is always valid, and whole is
+// cleared: the name is then also given as its bytes (NameField).
+std::string Utf8(const std::string& text, bool* whole = nullptr) {
+    if (whole)
+        *whole = true;
 #if defined(_WIN32)
     if (text.empty())
         return text;
@@ -28,14 +32,17 @@ std::string Utf8(const std::string& text) {
     return out;
 #else
     std::string out;
-    for (const char* p = text.c_str(); *p;) {
-        const char* next = NextChar(p);
-        // A byte of its own above ASCII begins no well-formed character.
-        if (next - p == 1 && static_cast<unsigned char>(*p) >= 0x80)
+    for (size_t i = 0; i < text.size();) {
+        const Utf8Char c = DecodeUtf8(text.data() + i, text.size() - i);
+        if (c.code >= kNotUtf8 || c.length > text.size() - i) {
             out += "\xEF\xBF\xBD";
-        else
-            out.append(p, next);
-        p = next;
+            if (whole)
+                *whole = false;
+            i += 1;
+        } else {
+            out.append(text, i, c.length);
+            i += c.length;
+        }
     }
     return out;
 #endif
@@ -58,6 +65,25 @@ std::string Quoted(const std::string& text) {
     return out + "\"";
 }
 
+// "name", and for a name that is not UTF-8 also "name_bytes": its bytes in
+// hexadecimal, so that a script can show the real name or hand it back as
+// a pattern.
+std::string NameField(const std::string& name) {
+    bool whole = true;
+    Utf8(name, &whole);
+    std::string out = "\"name\": " + Quoted(name);
+    if (!whole) {
+        out += ", \"name_bytes\": \"";
+        for (unsigned char ch : name) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%02x", ch);
+            out += hex;
+        }
+        out += '"';
+    }
+    return out;
+}
+
 // One object per level of the tree; indent is the depth of its line.
 std::string Object(const Computer& c, const std::string& indent);
 std::string Object(const Device& d, const std::string& indent);
@@ -78,25 +104,25 @@ std::string Array(const std::vector<Element>& elements, const std::string& inden
 }
 
 std::string Object(const Computer& c, const std::string& indent) {
-    return "{\"name\": " + Quoted(c.name) + ", \"devices\": " + Array(c.devices, indent) + "}";
+    return "{" + NameField(c.name) + ", \"devices\": " + Array(c.devices, indent) + "}";
 }
 
 std::string Object(const Device& d, const std::string& indent) {
-    return "{\"name\": " + Quoted(d.name) + ", \"areaCount\": " + std::to_string(d.areaCount) +
+    return "{" + NameField(d.name) + ", \"areaCount\": " + std::to_string(d.areaCount) +
            ", \"areas\": " + Array(d.areas, indent) + "}";
 }
 
 std::string Object(const Area& a, const std::string& indent) {
-    return "{\"name\": " + Quoted(a.name) + ", \"types\": " + Array(a.types, indent) + "}";
+    return "{" + NameField(a.name) + ", \"types\": " + Array(a.types, indent) + "}";
 }
 
 std::string Object(const TypeItems& t, const std::string& indent) {
-    return "{\"code\": " + std::to_string(t.code) + ", \"name\": " + Quoted(t.name) +
+    return "{\"code\": " + std::to_string(t.code) + ", " + NameField(t.name) +
            ", \"items\": " + Array(t.items, indent) + "}";
 }
 
 std::string Object(const Item& i, const std::string&) {
-    return "{\"name\": " + Quoted(i.name) + ", \"size\": " + std::to_string(i.size) +
+    return "{" + NameField(i.name) + ", \"size\": " + std::to_string(i.size) +
            ", \"time\": " + std::to_string(i.modTime) +
            ", \"local\": " + Quoted(LocalTime(i.modTime)) + "}";
 }

@@ -1,6 +1,7 @@
 #include "browse_options.h"
 
 #include "lookup_flags.h"
+#include "names.h"
 
 #include <cctype>
 
@@ -9,19 +10,25 @@ const char kUsage[] =
     "  --device D    browse only device D (\"C:\", \"3:\", the network device's name)\n"
     "  --area A      browse only storage area A\n"
     "  --type T      only item type T: a code (9) or a name (Marker)\n"
-    "  --pattern P   item name pattern, \"*\" and \"?\" allowed; \"*\" is appended when\n"
-    "                it has no wildcard and fewer than 23 characters, as the\n"
+    "  --pattern P   item name pattern, \"*\" and \"?\" allowed, at most 23 bytes of\n"
+    "                the system's text (UTF-8: an accented letter takes 2); \"*\" is\n"
+    "                appended when it has no wildcard and is shorter, as the\n"
     "                dialog does (default \"*\")\n"
-    "  --flags F     device walk flags: a number (0x06) or names joined by '|' or\n"
-    "                ',' from DRIVE_A, LOCAL_DRIVES, NETWORK, DEVICE, AREA, TYPE\n"
-    "                (default LOCAL_DRIVES|NETWORK)\n"
+    "  --flags F     device walk flags: a number from 0 to 0x3f or names joined by\n"
+    "                '|' or ',' from DRIVE_A, LOCAL_DRIVES, NETWORK, DEVICE, AREA,\n"
+    "                TYPE (default LOCAL_DRIVES|NETWORK)\n"
     "  --failed L    numbered devices to skip, as a caller marks them: \"3,7\"\n"
-    "  --json        print JSON instead of a tree\n"
-    "  -v, --verbose tell which libraries and which store root are in use (stderr)\n"
+    "  --json        print JSON (UTF-8) instead of a tree\n"
+    "  -v, --verbose tell which libraries, which store folder and what it holds\n"
+    "                are in use (stderr)\n"
     "  -h, --help    print this help\n"
-    "exit status: 0 listed something, 1 nothing to list or no such device, area\n"
-    "or type, 2 bad arguments, 3 the listing could not be written whole (a full\n"
-    "disk; a reader that closed the pipe early ends it too, without a message)\n";
+    "names: the tree shows a byte that is no character (a control byte; natively\n"
+    "one the locale's character set has not) as \\xNN; --json gives a name that\n"
+    "is not UTF-8 with U+FFFD in \"name\" and its bytes in hex in \"name_bytes\"\n"
+    "exit status: 0 listed at least one item, 1 listed none (no device, an empty\n"
+    "area, a pattern that matches nothing) or no such device, area or type,\n"
+    "2 bad arguments, 3 the listing could not be written whole (a full disk; a\n"
+    "reader that closed the pipe early ends it too, without a message)\n";
 
 namespace {
 
@@ -52,8 +59,8 @@ std::vector<std::string> ParseFailed(const std::string& text) {
 
 int ParseFlags(const std::string& text) {
     const ParsedFlags parsed = ParseLookupFlags(text);
-    if (parsed.unknown)
-        throw Usage("--flags: unknown flag \"" + *parsed.unknown + "\"");
+    if (parsed.error)
+        throw Usage("--flags: " + *parsed.error);
     return parsed.flags;
 }
 
@@ -100,7 +107,15 @@ Options ParseArguments(int argc, char** argv) {
     // A name of the full length is taken as it is, as the dialog does.
     if (o.pattern.find_first_of("*?") == std::string::npos && o.pattern.size() < kMaxPattern)
         o.pattern += '*';
-    if (o.pattern.size() > kMaxPattern)
-        throw Usage("--pattern: at most 23 characters");
+    if (o.pattern.size() > kMaxPattern) {
+        size_t characters = 0;
+        for (const char* p = o.pattern.c_str(); *p; p = NextChar(p))
+            ++characters;
+        throw Usage("--pattern: " + std::to_string(o.pattern.size()) + " bytes (" +
+                    std::to_string(characters) +
+                    " characters); item names and patterns hold at most 23 bytes of the system's "
+                    "text (the ANSI code page on Windows, the locale's character set natively, "
+                    "where an accented letter takes 2 in UTF-8)");
+    }
     return o;
 }

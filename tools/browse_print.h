@@ -17,3 +17,13 @@ void EndOutput(bool bWritten); // browse_text.cpp
 bool PrintTree(const std::vector<Computer>& computers);            // browse_text.cpp
 bool PrintJson(const std::vector<Computer>& computers, int flags); // browse_json.cpp
 void PrintSetting(const Options& o);                               // browse_setting.cpp
+
+// The folder the stand-in storage library serves, and what is in it: the
+// first thing to doubt when nothing is listed.
+struct StoreFolder {
+    std::string path;  // as the user would type it; empty when unknown
+    std::string from;  // "from KELVAST_STORE" or "beside it; KELVAST_STORE unset"
+    std::string found; // "missing", "a file, not a folder", "empty", "holds C, 3"...
+    std::string hint;  // what to try; empty when it holds device folders
+};
+StoreFolder InspectStore(); // browse_setting.cpp

@@ -10,23 +10,52 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <cwchar>
+#include <langinfo.h>
 #endif
 
 namespace {
 
+#if !defined(_WIN32)
+// Names are read as UTF-8 in a UTF-8 locale and in the C locale.
+bool UTF8LocaleOrC() {
+    const char* set = nl_langinfo(CODESET);
+    return std::strcmp(set, "UTF-8") == 0 || std::strcmp(set, "ANSI_X3.4-1968") == 0;
+}
+#endif
+
 // Names come from the store as they are: a line feed in one would forge a
-// line of the listing, an ESC would reach the terminal. Such bytes are
-// shown as \xNN, as the JSON printer escapes them.
+// line of the listing, an ESC would reach the terminal, and natively a byte
+// that is no character of the locale's set (Latin-1's "\xE9" in a UTF-8
+// locale) would garble the terminal and shift the columns. Such bytes are
+// shown as \xNN; --json carries the bytes themselves.
 std::string Shown(const std::string& name) {
+#if !defined(_WIN32)
+    const bool utf8 = UTF8LocaleOrC();
+#endif
     std::string out;
-    for (unsigned char ch : name) {
-        char esc[8];
-        if (ch < 0x20 || ch == 0x7f) {
+    for (const char* p = name.c_str(); *p;) {
+        const char* next = NextChar(p);
+        const unsigned char ch = static_cast<unsigned char>(*p);
+        bool escaped = ch < 0x20 || ch == 0x7f;
+#if !defined(_WIN32)
+        // A lone byte above ASCII is a character only in a single-byte set.
+        if (next - p == 1 && ch >= 0x80) {
+            std::mbstate_t state{};
+            wchar_t wc;
+            escaped = utf8 || std::mbrtowc(&wc, p, 1, &state) > 1;
+        }
+#endif
+        if (escaped) {
+            char esc[8];
             std::snprintf(esc, sizeof esc, "\\x%02x", ch);
             out += esc;
+            next = p + 1;
         } else {
-            out += static_cast<char>(ch);
+            out.append(p, next);
         }
+        p = next;
     }
     return out;
 }
@@ -100,15 +129,32 @@ bool WriteOut(const std::string& text, unsigned codePage) {
     return std::fputs(text.c_str(), stdout) != EOF;
 }
 
+// The reader of our pipe has gone (| head -1): the ordinary end of a
+// listing, not a fault to report. The C runtime on Windows maps the
+// system's "pipe is being closed" to EINVAL, so the system's own error
+// tells it there.
+static bool ReaderGone(int error) {
+#if defined(_WIN32)
+    const DWORD last = GetLastError();
+    if (last == ERROR_NO_DATA || last == ERROR_BROKEN_PIPE)
+        return true;
+    return error == EINVAL && GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE;
+#else
+    return error == EPIPE;
+#endif
+}
+
 void EndOutput(bool bWritten) {
     // Redirected output is buffered: a full disk shows at the flush.
     if (bWritten && std::fflush(stdout) == 0 && !std::ferror(stdout))
         return;
     const int error = errno;
-    if (error == EPIPE)
+    if (ReaderGone(error))
         throw BrowseError("", kExitNotWritten);
     throw BrowseError(std::string("the listing could not be written whole: ") +
-                          (error ? std::strerror(error) : "the console refused it"),
+                          (error ? std::string(std::strerror(error)) +
+                                       "; write it where there is room (another disk, a pipe)"
+                                 : "the console refused it; redirect it to a file"),
                       kExitNotWritten);
 }
 

@@ -76,8 +76,8 @@ bool ParseArguments(int argc, char** argv, Options& o) {
             o.pattern = argv[++i];
         } else if (arg == "--flags") {
             const ParsedFlags flags = ParseLookupFlags(argv[++i]);
-            if (flags.unknown) {
-                std::fprintf(stderr, "lookup-demo: bad --flags: %s\n", argv[i]);
+            if (flags.error) {
+                std::fprintf(stderr, "lookup-demo: --flags: %s\n", flags.error->c_str());
                 return false;
             }
             o.flags = flags.flags;

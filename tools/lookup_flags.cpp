@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -40,8 +41,20 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 ParsedFlags ParseLookupFlags(const std::string& text) {
-    if (const std::optional<int> number = ParseNumber(text))
+    const int kAllFlags = LF_DRIVE_A | LF_LOCAL_DRIVES | LF_NETWORK | LF_DEVICE | LF_AREA | LF_TYPE;
+    const size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (sign < text.size() && std::isdigit(static_cast<unsigned char>(text[sign]))) {
+        const std::optional<int> number = ParseNumber(text);
+        if (!number || *number < 0)
+            return {0, "\"" + text + "\" is no flag value: give a number from 0 to 0x3f or names"};
+        if (*number & ~kAllFlags) {
+            char bits[16];
+            std::snprintf(bits, sizeof bits, "0x%x", static_cast<unsigned>(*number & ~kAllFlags));
+            return {0, "\"" + text + "\" sets bits no flag has (" + bits +
+                           "); the flags are 0x01 to 0x20, together at most 0x3f"};
+        }
         return {*number, std::nullopt};
+    }
     ParsedFlags parsed;
     size_t start = 0;
     while (start <= text.size()) {
@@ -56,7 +69,8 @@ ParsedFlags ParseLookupFlags(const std::string& text) {
                 known = true;
             }
         if (!known)
-            return {0, word};
+            return {0,
+                    "unknown flag \"" + word + "\"; the names are " + LookupFlagNames(kAllFlags)};
         if (end == std::string::npos)
             break;
         start = end + 1;

@@ -13,11 +13,13 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b);
 
 struct ParsedFlags {
     int flags = 0;
-    std::optional<std::string> unknown; // the first word that names no flag
+    // What is wrong, for the user: a word that names no flag, a number out
+    // of range or with bits no flag has.
+    std::optional<std::string> error;
 };
 
-// A number ("0x06", "6") or names joined by '|', ',' or '+', in any case,
-// with or without "LF_": "LOCAL_DRIVES|NETWORK", "lf_area,type".
+// A number ("0x06", "6") of known bits or names joined by '|', ',' or '+',
+// in any case, with or without "LF_": "LOCAL_DRIVES|NETWORK", "lf_area,type".
 ParsedFlags ParseLookupFlags(const std::string& text);
 
 // "LOCAL_DRIVES|NETWORK"; "none" for 0.

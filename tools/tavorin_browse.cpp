@@ -7,11 +7,11 @@
 //   tavorin-browse [-v] [--json] [--flags F] [--failed N,N] [--device D]
 //                  [--area A] [--type T] [--pattern P]
 //
-// Exit status: 0 listed something, 1 nothing to list or a device, area or
-// type asked for that does not exist (a hint goes to stderr), 2 bad
-// arguments (usage goes to stderr), 3 the output could not be written whole
-// (one line on stderr; none when the reader closed the pipe, which ends a
-// native tool by SIGPIPE before it can tell).
+// Exit status: 0 listed at least one item, 1 listed none or a device, area
+// or type asked for that does not exist (one line on stderr says why and
+// what to try), 2 bad arguments (usage goes to stderr), 3 the output could
+// not be written whole (one line on stderr; none when the reader closed the
+// pipe, which ends a native tool by SIGPIPE before it can tell).
 //
 // browse_options: the command line and the error that ends the tool;
 // browse_model: the walk and the tree it builds; browse_text, browse_json:
@@ -25,29 +25,54 @@
 
 namespace {
 
-// After the listing, which is printed also when it names nothing asked for.
+// After the listing, which is printed also when it names nothing asked for:
+// why nothing was listed, and what to try.
 void CheckListed(const Options& o, const std::vector<Computer>& computers) {
-    size_t devices = 0;
-    bool areas = false;
+    size_t devices = 0, areas = 0, items = 0;
     for (const Computer& c : computers)
         for (const Device& d : c.devices) {
             ++devices;
-            areas = areas || !d.areas.empty();
+            areas += d.areas.size();
+            for (const Area& a : d.areas)
+                for (const TypeItems& t : a.types)
+                    items += t.items.size();
         }
+    if (items > 0)
+        return;
     if (devices == 0) {
+        const StoreFolder store = InspectStore();
+        if (!store.hint.empty())
+            throw BrowseError("no device holds storage areas: the store folder " +
+                                  (store.path.empty() ? std::string() : store.path + " ") + "(" +
+                                  store.from + ") is " + store.found + "; " + store.hint,
+                              kExitNothing);
         char flags[16];
         std::snprintf(flags, sizeof flags, "0x%02x", static_cast<unsigned>(o.flags));
         throw BrowseError("no device holds storage areas under flags " + std::string(flags) + " (" +
-                              LookupFlagNames(o.flags) +
-                              "); run with -v to see which store is read",
+                              LookupFlagNames(o.flags) + ") in " + store.path + ", which " +
+                              store.found +
+                              "; drives are offered only where the system has them and the flags "
+                              "ask: try --flags DRIVE_A|LOCAL_DRIVES|NETWORK or fewer --failed",
                           kExitNothing);
     }
     if (o.device && computers.front().devices.front().areaCount == 0)
-        throw BrowseError("device " + *o.device + " holds no storage areas", kExitNothing);
-    if (o.area && !areas)
-        throw BrowseError("no storage area \"" + *o.area + "\" on " +
-                              (o.device ? *o.device : "any device listed"),
+        throw BrowseError("device " + *o.device +
+                              " holds no storage areas; leave --device out to see the devices",
                           kExitNothing);
+    if (o.area && areas == 0)
+        throw BrowseError("no storage area \"" + *o.area + "\" on " +
+                              (o.device ? *o.device : "any device listed") +
+                              "; leave --area out to see the areas",
+                          kExitNothing);
+    const std::string of = o.type ? " of type " + *o.type : "";
+    if (o.pattern == "*")
+        throw BrowseError("no items" + of + " in the " + std::to_string(areas) +
+                              " storage area(s) listed; try another --area or --type",
+                          kExitNothing);
+    throw BrowseError("no item" + of + " matches \"" + o.pattern + "\" in the " +
+                          std::to_string(areas) +
+                          " storage area(s) listed; try a shorter --pattern, or \"*\"",
+                      kExitNothing);
 }
 
 } // namespace

@@ -19,9 +19,12 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
 for f in lib/cmake/Tavorin/TavorinConfig.cmake lib/cmake/Tavorin/TavorinConfigVersion.cmake; do
     [ -f "$prefix/$f" ] || fail "no $f installed"
 done
+# What the zip holds: the sample store beside the storage library, and on
+# Windows the notices of the runtime code linked in.
 if [ -n "$toolchain" ]; then
-    for f in lib/TAVORIN.lib lib/Kelvast.lib lib/TAVORIN.dll.a; do
-        [ -f "$prefix/$f" ] || fail "no $f installed"
+    for f in lib/TAVORIN.lib lib/Kelvast.lib lib/TAVORIN.dll.a bin/store/C/PATTERNS/9/AB1042 \
+             THIRD-PARTY-NOTICES.txt tavorin-*.spdx.json; do
+        compgen -G "$prefix/$f" >/dev/null || fail "no $f installed"
     done
 fi
 
@@ -40,11 +43,12 @@ else
 fi
 
 if [ -z "$toolchain" ]; then
+    [ -f "$prefix/lib/store/C/PATTERNS/9/AB1042" ] || fail "no sample store beside libkelvast.so"
     pc=$prefix/lib/pkgconfig
     [ -f "$pc/tavorin.pc" ] || fail "no tavorin.pc installed"
     flags=$(PKG_CONFIG_PATH=$pc pkg-config --cflags --libs tavorin) || fail "pkg-config does not know tavorin"
     # shellcheck disable=SC2086
-    gcc -std=c99 -Wall -Werror "$src/main.c" $flags -lkelvast -Wl,-rpath,"$prefix/lib" \
+    gcc -std=c99 -Wall -Werror "$src/main.c" $flags -Wl,-rpath,"$prefix/lib" \
         -o "$work/pc-consumer" && KELVAST_STORE=$work/store "$work/pc-consumer" >/dev/null ||
         fail "a program built with pkg-config's flags failed"
 fi

@@ -61,6 +61,17 @@ for args in --verbose --json; do
     rm -f "$e"
 done
 
+# A reader that closed the pipe is the ordinary end of a listing: no
+# message (natively SIGPIPE ends the tool; the C runtime on Windows reports
+# the closed pipe as EINVAL).
+if [ -n "$runner" ]; then
+    e=$(mktemp)
+    $runner "$tool" 2>"$e" | true
+    rc=${PIPESTATUS[0]}
+    [ "$rc" = 3 ] && [ ! -s "$e" ] || fail "closed pipe: exit $rc: $(tr -d '\r' <"$e")"
+    rm -f "$e"
+fi
+
 # Under Wine's code page 1252, names it cannot hold are left out of the
 # listing, never shown as near ones ("Lukasz"), and -v counts them.
 if [ -n "$runner" ]; then
@@ -92,10 +103,24 @@ printf '%s\n' "$out" | grep -Eq '^  (NETWORK:|3:)' && fail "--flags LOCAL_DRIVES
 run --flags 0
 [ "$(printf '%s\n' "$out" | grep -c '^  [^ ]')" = 1 ] || fail "--flags 0: expected only 3:, got: $out"
 
-# Nothing to list: exit 1 and a hint on stderr.
+# Nothing to list: exit 1 and one line on stderr saying why and what to try,
+# also for an empty area and a pattern that matches nothing; a store folder
+# that is missing or a file is named as such, also by -v.
 run --flags 0 --failed 3
 [ "$rc" = 1 ] || fail "nothing listed: exit $rc, expected 1"
-printf '%s' "$err" | grep -q 'no device holds storage areas' || fail "nothing listed: no hint: $err"
+printf '%s' "$err" | grep -q 'no device holds storage areas under flags 0x00.*try' || fail "nothing listed: no hint: $err"
+for case in "--device C: --area ARCHIVE|no items in the 1 storage area" "--pattern ZZ|no item matches \"ZZ\*\""; do
+    eval "run ${case%%|*}"
+    [ "$rc:$(printf '%s\n' "$err" | wc -l)" = 1:1 ] && printf '%s' "$err" | grep -q "${case#*|}" ||
+        fail "'${case%%|*}': exit $rc: $err"
+done
+for case in "$store.none|missing" "$store/C/PATTERNS/9/AB1042|a file, not a folder"; do
+    root=${case%%|*}
+    [ -n "$runner" ] && root="Z:$(printf '%s' "$root" | tr / '\\')"
+    KELVAST_STORE=$root run -v
+    [ "$rc" = 1 ] && printf '%s' "$err" | grep -q "store folder .* is ${case#*|}; " &&
+        printf '%s' "$err" | grep -qF "$root: ${case#*|}" || fail "store ${case#*|}: exit $rc: $err"
+done
 run --device 7:
 [ "$rc" = 1 ] || fail "--device 7: exit $rc, expected 1"
 # An area or type that does not exist is said so, not listed as empty.
@@ -113,15 +138,26 @@ printf '%s' "$err" | grep -qF "from KELVAST_STORE): $KELVAST_STORE" || fail "-v:
 printf '%s' "$out" | grep -q 'store root' && fail "-v: setting leaked to stdout"
 
 # Bad arguments: exit 2, usage on stderr, nothing on stdout.
-bad_args=("--bogus" "--type" "--flags 'LOCAL|NET'" "--flags ''" "--failed 12"
+bad_args=("--bogus" "--type" "--flags 'LOCAL|NET'" "--flags ''" "--flags 256" "--flags -1"
+          "--flags 99999999999" "--failed 12"
           "--failed 3,x" "--pattern ABCDEFGHIJKLMNOPQRSTUVWX" "--device ''")
-[ -n "$runner" ] && bad_args=("--bogus" "--failed 12") # each Wine start costs a second
+[ -n "$runner" ] && bad_args=("--bogus" "--flags 256") # each Wine start costs a second
 for args in "${bad_args[@]}"; do
     eval "run $args"
     [ "$rc" = 2 ] || fail "bad arguments '$args': exit $rc, expected 2"
     [ -z "$out" ] || fail "bad arguments '$args': wrote to stdout: $out"
     printf '%s' "$err" | grep -q '^usage: tavorin-browse' || fail "bad arguments '$args': no usage: $err"
 done
+
+if [ -z "$runner" ]; then
+    for case in '-1|"-1" is no flag value' '256|"256" sets bits no flag has (0x100)'; do
+        run --flags "${case%%|*}"
+        printf '%s' "$err" | grep -qF -e "--flags: ${case#*|}" || fail "--flags ${case%%|*}: $err"
+    done
+    run --pattern "$(printf '\xc3\xa9%.0s' {1..12})" # 24 bytes, 12 characters
+    printf '%s' "$err" | grep -q 'pattern: 24 bytes (12 characters); .* at most 23 bytes' ||
+        fail "a pattern of 24 bytes: $err"
+fi
 
 # A network device served from a folder of its own, as from a file server
 # (under Wine a UNC share that the prefix maps to a folder), holding a name
@@ -159,6 +195,16 @@ mkdir -p "$net/ODD/9"
 run --flags NETWORK --area ODD
 printf '%s' "$out" | LC_ALL=C grep -q '[[:cntrl:]]' && fail "a control byte printed raw: $out"
 [ -n "$runner" ] || printf '%s\n' "$out" | grep -qF '        A\x0aB\x1b[2J ' || fail "no escaped name: $out"
+# Natively, a Latin-1 name in a UTF-8 locale: escaped in the
+# tree, its bytes in JSON, and those bytes taken back as a pattern.
+if [ -z "$runner" ]; then
+    : >"$net/ODD/9/$(printf 'caf\xe9')"
+    LC_ALL=C.UTF-8 run --flags NETWORK --area ODD --pattern caf
+    printf '%s\n' "$out" | grep -q '^        caf\\xe9 \{16\} *0 ' || fail "Latin-1 name in the tree: $out"
+    run --json --flags NETWORK --area ODD --pattern "$(printf 'caf\xe9')"
+    printf '%s' "$out" | grep -qF "$(printf '"name": "caf\xef\xbf\xbd", "name_bytes": "636166e9"')" ||
+        fail "Latin-1 name in JSON: $out"
+fi
 # A name of the full 23 characters given as the pattern is listed, and
 # names beyond ASCII keep their columns (natively UTF-8: one character, not
 # one byte, per column).
