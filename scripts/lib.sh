@@ -3,7 +3,7 @@
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages the build, the tests and the demo need.
-TAVORIN_PACKAGES="cmake make g++ gcc googletest libbenchmark-dev clang libclang-rt-14-dev valgrind
+TAVORIN_PACKAGES="cmake make g++ gcc googletest libbenchmark-dev clang libclang-rt-dev valgrind
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 xvfb xauth imagemagick
   x11-utils zip procps fonts-wine clang-format lld llvm python3 pkgconf"
 
