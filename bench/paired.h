@@ -56,6 +56,17 @@ inline void TimeWalks(benchmark::State& state, void (*walk)(), int calls) {
                                                        benchmark::Counter::kAvgIterations);
 }
 
+// Whether a run measured nothing (it failed or was skipped). Google
+// Benchmark 1.8 replaced Run::error_occurred with Run::skipped: the member
+// this version has is the one read.
+template <class Run>
+auto Unmeasured(const Run& run, int) -> decltype(static_cast<bool>(run.skipped)) {
+    return static_cast<bool>(run.skipped);
+}
+template <class Run> bool Unmeasured(const Run& run, long) {
+    return run.error_occurred;
+}
+
 // Prints Google Benchmark's own table on stderr and keeps every run's figures
 // for the pairs.
 class PairReporter : public benchmark::ConsoleReporter {
@@ -66,7 +77,7 @@ class PairReporter : public benchmark::ConsoleReporter {
     }
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+            if (!Unmeasured(run, 0) && run.run_type == Run::RT_Iteration)
                 runs_[run.run_name.function_name].push_back(run);
         ConsoleReporter::ReportRuns(runs);
     }

@@ -1,12 +1,15 @@
-// mingw's win32 thread model leaves std::mutex and std::condition_variable
-// out of libstdc++, and GoogleTest's Windows build names both. Forced into
-// every GoogleTest compilation of the Windows presets; the tests themselves
-// run on one thread.
+// mingw's win32 thread model before GCC 13 leaves std::mutex and
+// std::condition_variable out of libstdc++, and GoogleTest's Windows build
+// names both. Forced into every GoogleTest compilation of the Windows
+// presets; the tests themselves run on one thread.
 #ifndef GTEST_WIN32_THREADS_H
 #define GTEST_WIN32_THREADS_H
 
-#if defined(__cplusplus) && defined(_WIN32) && !defined(_GLIBCXX_HAS_GTHREADS)
+#if defined(__cplusplus) && defined(_WIN32)
+// Whether this libstdc++ has them is in its configuration header, which
+// only its own headers bring in: the test must come after one.
 #include <mutex>
+#if !defined(_GLIBCXX_HAS_GTHREADS)
 #include <windows.h>
 
 namespace std {
@@ -42,6 +45,7 @@ class condition_variable {
 };
 
 } // namespace std
+#endif
 #endif
 
 #endif

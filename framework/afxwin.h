@@ -60,9 +60,13 @@ LRESULT AfxCallMessage(TResult (TClass::*pfn)(TFirst, LPARAM), CCmdTarget* pTarg
     return static_cast<LRESULT>(
         (static_cast<TClass*>(pTarget)->*pfn)(static_cast<TFirst>(wParam), lParam));
 }
+// Named through an alias: clang-format 14 and 19 space a bare "TClass::*"
+// parameter differently.
+template <class TClass, class TMember> using AfxMemberOf = TMember TClass::*;
 template <class TClass, class TControl, class TNotify>
-LRESULT AfxCallControlNotify(TControl TClass::*pControl, LRESULT (TControl::*pfn)(TNotify&),
-                             CCmdTarget* pTarget, LPARAM lParam) {
+LRESULT AfxCallControlNotify(AfxMemberOf<TClass, TControl> pControl,
+                             LRESULT (TControl::*pfn)(TNotify&), CCmdTarget* pTarget,
+                             LPARAM lParam) {
     TControl& control = static_cast<TClass*>(pTarget)->*pControl;
     return (control.*pfn)(*reinterpret_cast<TNotify*>(lParam));
 }
@@ -132,8 +136,9 @@ struct AFX_MSGMAP {
         typedef baseClass TheBaseClass;                                                            \
         static const AFX_MSGMAP_ENTRY entries[] = {
 
+// The end entry's comma makes clang-format 14 and 19 read it as a list.
 #define END_MESSAGE_MAP()                                                                          \
-    { 0, 0, 0, 0, nullptr }                                                                        \
+    {0, 0, 0, 0, nullptr},                                                                         \
     }                                                                                              \
     ;                                                                                              \
     static const AFX_MSGMAP map = {TheBaseClass::GetThisMessageMap(), entries};                    \

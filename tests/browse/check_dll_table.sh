@@ -20,9 +20,10 @@ while read -r name; do
 done < <(printf '%s\n' "$table" | sed -n 's/^[[:space:]]*DLL Name: //p')
 printf '%s\n' "$table" | grep -qi 'DLL Name: Kelvast.dll' || { echo "no import of Kelvast.dll"; fail=1; }
 
-# Names of the export name table: lines "[   n] Name" after its heading.
+# Names of the export name table: after its heading, lines "[   n] Name"
+# (binutils 2.40) or "[   n] +base[   m]  hint Name" (2.44): the last word.
 exports=$(printf '%s\n' "$table" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-    sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort)
+    awk '/\[[[:space:]]*[0-9]+\]/ { print $NF }' | sort)
 expected=$(printf '%s\n' AtLookupItem AtLookupMultipleItem CountAreas ListFirstArea \
     ListFirstComputer ListFirstDevice ListFirstItem ListFirstType ListNextArea ListNextComputer \
     ListNextDevice ListNextItem ListNextType StoreFailedConnections \

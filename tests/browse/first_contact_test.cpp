@@ -22,16 +22,45 @@
 #if !defined(_WIN32)
 // Where the core is linked in, the next allocation can fail as when memory
 // runs out. Delete is not inlined: g++ would see new's memory go to free.
+// Every form that shares a delete with these is replaced too (nothrow and
+// array): under ASan the runtime's own would hand out memory this delete
+// frees (libstdc++'s std::stable_sort allocates with nothrow new). The
+// aligned forms pair only among themselves and stay the runtime's.
 static bool g_failNextAllocation = false;
 void* operator new(std::size_t size) {
     void* p = g_failNextAllocation ? nullptr : std::malloc(size ? size : 1);
     g_failNextAllocation = false;
     return p ? p : throw std::bad_alloc();
 }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
+    return operator new(size, nothrow);
+}
 [[gnu::noinline]] void operator delete(void* p) noexcept {
     std::free(p);
 }
 [[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 #endif
