@@ -3,6 +3,9 @@
 #include <cstring>
 #include <string>
 
+// The image this code runs in: its processor is the process's.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace {
 
 const char kCommonLibraryName[] = "Dalquintoria.dll";
@@ -103,6 +106,29 @@ void ShowIncompatibleVersion(const char* libraryName) {
     MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
 }
 
+WORD ImageMachine(const IMAGE_DOS_HEADER* image) {
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        reinterpret_cast<const BYTE*>(image) + image->e_lfanew);
+    return headers->FileHeader.Machine;
+}
+
+// A library of the other processor that holds no code, as a resource-only
+// one does, is mapped into a 64-bit process by Windows' own loader and the
+// load succeeds; one with code is refused with ERROR_BAD_EXE_FORMAT. This
+// module's translation is built for its own processor beside it: any other
+// is refused alike, with the loader's error, and not kept loaded.
+HINSTANCE LoadLibraryOfOurProcessor(const wchar_t* path, DWORD& error) {
+    HINSTANCE hLibrary = LoadLibraryW(path);
+    error = GetLastError();
+    if (hLibrary && ImageMachine(reinterpret_cast<const IMAGE_DOS_HEADER*>(hLibrary)) !=
+                        ImageMachine(&__ImageBase)) {
+        FreeLibrary(hLibrary);
+        hLibrary = nullptr;
+        error = ERROR_BAD_EXE_FORMAT;
+    }
+    return hLibrary;
+}
+
 void LoadCommonResourceDll(const wchar_t* modulePath) {
     if (commonResourceDll)
         return;
@@ -110,8 +136,8 @@ void LoadCommonResourceDll(const wchar_t* modulePath) {
     if (!MakeCandidatePath(modulePath, kCommonLibraryName, candidate) || !FileExists(candidate))
         return;
     // No version test: the common library is shared by the whole suite.
-    HINSTANCE hLibrary = LoadLibraryW(candidate);
-    const DWORD error = GetLastError();
+    DWORD error = 0;
+    HINSTANCE hLibrary = LoadLibraryOfOurProcessor(candidate, error);
     if (hLibrary)
         commonResourceDll = hLibrary;
     else
@@ -136,8 +162,8 @@ HINSTANCE LoadResourceDll(HINSTANCE module, const char* libraryName) {
         } else {
             // By full path only: a library of that name found elsewhere
             // (the caller's folder, the search path) must not be taken.
-            hResult = LoadLibraryW(candidate);
-            const DWORD error = GetLastError();
+            DWORD error = 0;
+            hResult = LoadLibraryOfOurProcessor(candidate, error);
             if (!hResult)
                 ShowLoadError(libraryName, error);
         }

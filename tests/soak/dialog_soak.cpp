@@ -474,8 +474,21 @@ int main(int argc, char** argv) {
                         g[0], g[1], mid.iteration);
             ok = false;
         }
-    if (heap > 64 || priv > 4096) {
-        std::printf("FAIL: heap grew by more than 64 KiB or private memory by more than 4 MiB\n");
+    // A low-fragmentation heap (Windows' by default, Wine 10's; heap
+    // kind 2) keeps the block groups a peak needed, free blocks and all,
+    // and HeapWalk counts them busy: 2,000 blocks of 100 bytes allocated
+    // and all freed leave 116 KiB more in use under Wine 10, none under
+    // Wine 8 (heap kind 0). Here such groups came to 93 to 128 KiB over the
+    // dialogs while the blocks in use inside them grew by under 1 KiB;
+    // they are allowed on top, and a leak of 1.5 KiB per dialog still
+    // shows.
+    ULONG heapKind = 0;
+    HeapQueryInformation(GetProcessHeap(), HeapCompatibilityInformation, &heapKind, sizeof heapKind,
+                         nullptr);
+    const double heapBound = heapKind == 2 ? 64 + 192 : 64;
+    if (heap > heapBound || priv > 4096) {
+        std::printf("FAIL: heap grew by more than %.0f KiB or private memory by more than 4 MiB\n",
+                    heapBound);
         ok = false;
     }
     std::printf("%s\n", ok ? "soak passed" : "soak FAILED");
