@@ -166,6 +166,7 @@ DWORD ShowWhereToClick(const LookupWindow& w, DWORD timeoutMs) {
 
 int main(int argc, char** argv) {
     EndOnCrash();
+    BePerMonitorAware();
     Options o;
     if (!ParseArguments(argc, argv, o)) {
         Usage();

@@ -28,15 +28,7 @@ int main(int argc, char** argv) {
     // wait in a debugger for a click that never comes.
     EndOnCrash();
     SetDriverFailureHandler(FailTest);
-    // A per-monitor-aware host, as the integration guide asks of one. An
-    // unaware program is handed 96-dpi coordinates and its windows are
-    // scaled as pictures (Windows does so, and Wine since 10): the dialog
-    // would never see the display's dpi, and the screen's pixels read back
-    // at its rectangle would be others.
-    typedef BOOL(WINAPI * SetContextProc)(HANDLE);
-    if (const auto setContext = reinterpret_cast<SetContextProc>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDpiAwarenessContext"))))
-        setContext(reinterpret_cast<HANDLE>(-4)); // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    BePerMonitorAware();
     // Dates and times in the item list are local: fix the zone they are
     // shown in.
     _putenv("TZ=UTC");

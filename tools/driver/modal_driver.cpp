@@ -176,3 +176,11 @@ void EndOnCrash() {
     SetUnhandledExceptionFilter(OnCrash);
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
 }
+
+void BePerMonitorAware() {
+    // Looked up: Windows before 10 and older Wine have no such function.
+    typedef BOOL(WINAPI * SetContextProc)(HANDLE);
+    if (const auto setContext = reinterpret_cast<SetContextProc>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDpiAwarenessContext"))))
+        setContext(reinterpret_cast<HANDLE>(-4)); // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+}

@@ -49,4 +49,11 @@ void GiveUp(const char* why);
 // which under Wine would wait for a click.
 void EndOnCrash();
 
+// Declares the process per-monitor aware, as the integration guide asks of a
+// host. An unaware program is handed 96-dpi coordinates and its windows are
+// scaled as pictures (Windows does so, and Wine since 10): the dialog would
+// never see the display's dpi, nor would pixels read back at its rectangle
+// be its own.
+void BePerMonitorAware();
+
 #endif
