@@ -193,8 +193,13 @@ bool CLookup::BeforeMessage(const MSG& msg) {
 // The refresh scheduler's questions.
 
 bool CLookup::InputWaits(bool bPainting) {
+    // A walk that another program's message started (a text set, a pick)
+    // completes before its SendMessage returns, as a change by message
+    // always has: the dialog's own painting and timers wait for it, input
+    // and messages do not.
+    const bool bPaintToo = bPainting && !::InSendMessage();
     const UINT kinds =
-        QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | (bPainting ? QS_PAINT | QS_TIMER : 0);
+        QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | (bPaintToo ? QS_PAINT | QS_TIMER : 0);
     return !GetAhead().empty() || HIWORD(::GetQueueStatus(kinds)) != 0;
 }
 
