@@ -193,13 +193,14 @@ bool CLookup::BeforeMessage(const MSG& msg) {
 // The refresh scheduler's questions.
 
 bool CLookup::InputWaits(bool bPainting) {
-    // A walk that another program's message started (a text set, a pick)
-    // completes before its SendMessage returns, as a change by message
-    // always has: the dialog's own painting and timers wait for it, input
-    // and messages do not.
-    const bool bPaintToo = bPainting && !::InSendMessage();
-    const UINT kinds =
-        QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | (bPaintToo ? QS_PAINT | QS_TIMER : 0);
+    // A walk that another program's sent message started (a text set, a
+    // pick) completes before that program's SendMessage returns, as a
+    // change by message always has, unless the user presses a key or a
+    // button meanwhile: painting, timers, the mouse's moves and messages
+    // wait for it. Else anything waiting steps a walk aside.
+    const UINT kinds = ::InSendMessage() ? QS_KEY | QS_MOUSEBUTTON
+                       : bPainting       ? QS_ALLINPUT
+                                         : QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE;
     return !GetAhead().empty() || HIWORD(::GetQueueStatus(kinds)) != 0;
 }
 
