@@ -14,6 +14,17 @@ const char kLocalComputer[] = "\\\\.";
 // device's is whatever the storage library answers) is not offered.
 const size_t kDeviceNameMax = 255;
 
+// The first calls of the three walks, for a choice.
+const char* FirstDevice(const SLookupChoice& choice) {
+    return ListFirstDevice(kLocalComputer, choice.flags);
+}
+const char* FirstArea(const SLookupChoice& choice) {
+    return ListFirstArea(choice.device);
+}
+const char* FirstItem(const SLookupChoice& choice) {
+    return ListFirstItem(choice.device, choice.area, choice.type, choice.pattern);
+}
+
 } // namespace
 
 CString CStoreQuery::PatternToWalk(const char* pszName) {
@@ -53,6 +64,9 @@ int CStoreQuery::TypeOfChoice(const std::vector<STypeEntry>& types, int code) {
 
 CStoreQuery::EResult CStoreQuery::Run(const SLookupChoice& choice, CQueryObserver& observer) {
     m_walk.choice = choice;
+    m_walk.devices.clear();
+    m_walk.areas.clear();
+    m_walk.bAreaListed = false;
     m_walk.rows.clear(); // what the observer sees of this run so far
     m_stage = EStage::kDevices;
     m_bBegun = false;
@@ -62,9 +76,13 @@ CStoreQuery::EResult CStoreQuery::Run(const SLookupChoice& choice, CQueryObserve
 CStoreQuery::EResult CStoreQuery::Resume(CQueryObserver& observer) {
     for (;;) {
         const EStage stage = m_stage;
-        const EResult result = stage == EStage::kDevices ? WalkDevices(observer)
-                               : stage == EStage::kAreas ? WalkAreas(observer)
-                                                         : WalkItems(observer);
+        const EResult result =
+            stage == EStage::kDevices
+                ? Walk(FirstDevice, ListNextDevice, &CStoreQuery::TakeDevice, observer)
+            : stage == EStage::kAreas
+                ? Walk(FirstArea, ListNextArea, &CStoreQuery::TakeArea, observer)
+            : ItemsWalked() ? Walk(FirstItem, ListNextItem, &CStoreQuery::TakeItem, observer)
+                            : kComplete;
         if (result != kComplete)
             return result;
         m_bBegun = false;
@@ -78,88 +96,55 @@ CStoreQuery::EResult CStoreQuery::Resume(CQueryObserver& observer) {
     return kComplete;
 }
 
-void CStoreQuery::Begun() {
-    m_bBegun = true;
-    m_generation = WalkGeneration();
-}
-
-std::optional<CStoreQuery::EResult> CStoreQuery::Interrupted(CQueryObserver& observer) const {
-    if (!observer.GoOn())
-        return kStopped;
-    if (WalkGeneration() != m_generation)
-        return kDisturbed;
-    return std::nullopt;
-}
-
-CStoreQuery::EResult CStoreQuery::WalkDevices(CQueryObserver& observer) {
+CStoreQuery::EResult CStoreQuery::Walk(const char* (*first)(const SLookupChoice&), char* (*next)(),
+                                       void (CStoreQuery::*take)(const char*),
+                                       CQueryObserver& observer) {
+    // Once begun, a walk goes on from where it stopped only while its
+    // cursor is its own: a handler run between two slices may have walked.
     const char* name;
     if (!m_bBegun) {
-        m_walk.devices.clear();
-        name = ListFirstDevice(kLocalComputer, m_walk.choice.flags);
-        Begun();
+        name = first(m_walk.choice);
+        m_bBegun = true;
+        m_generation = WalkGeneration();
     } else if (WalkGeneration() != m_generation) {
         return kDisturbed;
     } else {
-        name = ListNextDevice();
+        name = next();
     }
-    for (; name; name = ListNextDevice()) {
-        if (std::strlen(name) <= kDeviceNameMax)
-            m_walk.devices.emplace_back(name);
-        if (const std::optional<EResult> why = Interrupted(observer))
-            return *why;
+    for (; name; name = next()) {
+        (this->*take)(name);
+        if (!observer.GoOn())
+            return kStopped;
+        if (WalkGeneration() != m_generation)
+            return kDisturbed;
     }
     return kComplete;
 }
 
-CStoreQuery::EResult CStoreQuery::WalkAreas(CQueryObserver& observer) {
-    const char* name;
-    if (!m_bBegun) {
-        m_walk.areas.clear();
-        m_walk.bAreaListed = false;
-        name = ListFirstArea(m_walk.choice.device);
-        Begun();
-    } else if (WalkGeneration() != m_generation) {
-        return kDisturbed;
-    } else {
-        name = ListNextArea();
-    }
-    for (; name; name = ListNextArea()) {
-        m_walk.areas.emplace_back(name);
-        m_walk.bAreaListed = m_walk.bAreaListed || SameNameIgnoringCase(name, m_walk.choice.area);
-        if (const std::optional<EResult> why = Interrupted(observer))
-            return *why;
-    }
-    return kComplete;
-}
-
-CStoreQuery::EResult CStoreQuery::WalkItems(CQueryObserver& observer) {
+bool CStoreQuery::ItemsWalked() const {
+    // A pattern longer than the item walk holds (23 characters), or one the
+    // code page cannot hold, lists nothing, and never reaches the store:
+    // the user goes on editing it.
     const SLookupChoice& choice = m_walk.choice;
-    const char* name;
-    if (!m_bBegun) {
-        // A pattern longer than the item walk holds (23 characters), or one
-        // the code page cannot hold, lists nothing, and never reaches the
-        // store: the user goes on editing it.
-        m_walk.rows.clear();
-        if (!m_walk.bAreaListed || !choice.bNameHeld ||
-            choice.pattern.GetLength() >= AT_ITEM_NAME_SIZE)
-            return kComplete;
-        name = ListFirstItem(choice.device, choice.area, choice.type, choice.pattern);
-        Begun();
-    } else if (WalkGeneration() != m_generation) {
-        return kDisturbed;
-    } else {
-        name = ListNextItem();
-    }
-    for (; name; name = ListNextItem()) {
-        SItemRow row;
-        const size_t length = CutLength(name, sizeof row.name);
-        std::memcpy(row.name, name, length);
-        row.name[length] = '\0';
-        row.modified = atc_last_mod_time;
-        row.size = atc_data_size;
-        m_walk.rows.push_back(row);
-        if (const std::optional<EResult> why = Interrupted(observer))
-            return *why;
-    }
-    return kComplete;
+    return m_walk.bAreaListed && choice.bNameHeld && choice.pattern.GetLength() < AT_ITEM_NAME_SIZE;
+}
+
+void CStoreQuery::TakeDevice(const char* name) {
+    if (std::strlen(name) <= kDeviceNameMax)
+        m_walk.devices.emplace_back(name);
+}
+
+void CStoreQuery::TakeArea(const char* name) {
+    m_walk.areas.emplace_back(name);
+    m_walk.bAreaListed = m_walk.bAreaListed || SameNameIgnoringCase(name, m_walk.choice.area);
+}
+
+void CStoreQuery::TakeItem(const char* name) {
+    SItemRow row;
+    const size_t length = CutLength(name, sizeof row.name);
+    std::memcpy(row.name, name, length);
+    row.name[length] = '\0';
+    row.modified = atc_last_mod_time;
+    row.size = atc_data_size;
+    m_walk.rows.push_back(row);
 }

@@ -10,7 +10,6 @@
 #include "kelvast.h"
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 // The user's choice, as the selectors and the item name field give it.
@@ -92,16 +91,15 @@ class CStoreQuery {
     std::vector<SItemRow> TakeRows() { return std::move(m_listing.rows); }
 
   private:
-    // Each walks for m_walk's choice, from its first call or, once begun,
-    // from the call after its last; kComplete when it went through.
-    EResult WalkDevices(CQueryObserver& observer);
-    EResult WalkAreas(CQueryObserver& observer);
-    EResult WalkItems(CQueryObserver& observer);
-    // The walk's first call was made: its cursor is the run's from now on.
-    void Begun();
-    // Between two calls of the walk: why it ends now, or nothing when it
-    // goes on.
-    std::optional<EResult> Interrupted(CQueryObserver& observer) const;
+    // Walks one family for m_walk's choice, from its first call or, once
+    // begun, from the call after its last, handing each name to take;
+    // kComplete when it went through.
+    EResult Walk(const char* (*first)(const SLookupChoice&), char* (*next)(),
+                 void (CStoreQuery::*take)(const char*), CQueryObserver& observer);
+    bool ItemsWalked() const;
+    void TakeDevice(const char* name);
+    void TakeArea(const char* name);
+    void TakeItem(const char* name);
 
     SLookupListing m_listing;
     SLookupListing m_walk; // the run in progress
