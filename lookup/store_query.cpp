@@ -91,8 +91,6 @@ CStoreQuery::EResult CStoreQuery::Resume(CQueryObserver& observer) {
         m_stage = stage == EStage::kDevices ? EStage::kAreas : EStage::kItems;
     }
     std::swap(m_listing, m_walk);
-    m_walk.rows.clear();
-    m_stage = EStage::kDevices;
     return kComplete;
 }
 

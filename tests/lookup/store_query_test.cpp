@@ -86,7 +86,9 @@ TEST_F(StoreQuery, ARunAsksInOrderAndAStoppedRunLeavesThePreviousResult) {
         const size_t before = FakeCalls().size();
         ASSERT_EQ(m_query.Run(Choice("PATTERNS", "A"), never), CStoreQuery::kComplete);
         EXPECT_EQ(FakeCalls().size() - before, calls.size());
-        EXPECT_EQ(Strings(m_query.GetListing().rows), (Texts{"ABC", "ABD"}));
+        const SLookupListing& listing = m_query.GetListing();
+        EXPECT_EQ(Strings(listing.rows), (Texts{"ABC", "ABD"}));
+        EXPECT_EQ(listing.rows[1].modified * 100 + listing.rows[1].size, 234) << "ABD's time, size";
         ASSERT_EQ(m_query.Run(Choice("PATTERNS", "X"), never), CStoreQuery::kComplete);
     }
 }
@@ -113,6 +115,12 @@ TEST_F(StoreQuery, PatternRuleAndWhatTheItemWalkIsNeverAskedFor) {
     EXPECT_EQ(m_query.Run(Choice("NONE", "A"), never), CStoreQuery::kComplete);
     EXPECT_EQ(fake_count_calls("data"), 0) << Listing(FakeCalls());
     EXPECT_EQ(m_query.GetListing().areas.size(), 2u) << "the rest still lists";
+    // The choice's entry: its exact name, else the first differing in case.
+    const std::vector<CString> areas = {"DATA", "data", "Data"};
+    for (auto c : {std::pair<const char*, int>{"data", 1}, {"Data", 2}, {"dATA", 0}, {"X", -1}})
+        EXPECT_EQ(CStoreQuery::NameOfChoice(areas, c.first), c.second) << c.first;
+    const std::vector<STypeEntry> types = {{"????", 9}, {"????", 9}};
+    EXPECT_EQ(CStoreQuery::TypeOfChoice(types, 9) * 10 + CStoreQuery::TypeOfChoice(types, 8), -1);
     // A network device longer than a caller's 256 bytes hold is not offered.
     for (size_t length : {255u, 256u}) {
         fake_set_network_name(std::string(length, 'N').c_str());
@@ -179,15 +187,13 @@ struct CScriptedDialog : CRefreshHost {
     bool Waits() const { return !m_ahead.empty() || Ready(); }
     const SStep& Next() const { return m_ahead.empty() ? m_queue.front() : m_ahead.front(); }
     void Take() {
-        std::deque<SStep>& from = m_ahead.empty() ? m_queue : m_ahead;
-        const SStep step = from.front();
-        from.pop_front();
+        const SStep step = Next();
+        (m_ahead.empty() ? m_queue : m_ahead).pop_front();
         Handle(step);
     }
 
     bool InputWaits(bool bPainting) override {
-        ++m_nLooks;
-        return Waits() || (bPainting && (m_bPaint || m_bPaintAlways));
+        return ++m_nLooks, Waits() || (bPainting && (m_bPaint || m_bPaintAlways));
     }
     bool UserLeaves() override {
         for (size_t i = 0; Ready() || i < m_ahead.size(); ++i) {
@@ -272,10 +278,7 @@ struct CScriptedDialog : CRefreshHost {
             m_selected =
                 m_rows[i] == pPick->names[0].GetString() ? static_cast<int>(i) : m_selected;
     }
-    void Select(int row) {
-        m_selected = row;
-        m_shown.Selected();
-    }
+    void Select(int row) { m_selected = row, m_shown.Selected(); }
 
     void Handle(const SStep& step) {
         const int last = static_cast<int>(m_rows.size()) - 1;
@@ -421,9 +424,8 @@ TEST_F(StoreQuery, AWalkStepsAsideForInputAndOnlyRowsWaitForIt) {
             EXPECT_EQ(dialog.m_trace, expected);
         }
     }
-    // A look is a trip to the system: at most one every 25 ms of walk, also
-    // where a window never validates its paint (30 ms to paint) and every
-    // look steps aside.
+    // A look is a trip to the system: one every 25 ms of walk at most, also
+    // where a paint (30 ms) is never validated and every look steps aside.
     for (bool bPaintAlways : {false, true}) {
         StoreOfTwelve();
         CScriptedDialog dialog("PATTERNS", {});
